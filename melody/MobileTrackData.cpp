@@ -1,0 +1,212 @@
+#include "melody/MobileTrackData.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "melody/MobileCommand.h"
+#include "melody/ModuleReporter.h"
+#include "melody/OnceOnlyWarnings.h"
+#include "melody/TickMath.h"
+
+namespace zamrit {
+namespace {
+
+constexpr std::array<ErrorText, 8> kTexts{{
+    {0x0C000001, "Unknown command in mobile track data!"},
+    {0x0C000002, "Unknown event in mobile track data!"},
+    {0x0C000003, "Can not open file!"},
+    {0x0C000005, "The location of master volume is invalid!"},
+    {0x0C000006, "Channel data is invalid!"},
+    {0x0C000007, "Drum data is invalid!"},
+    {0x0C000008, "Can not add data!"},
+    {0x0C000009, "Track end is invalid!"},
+}};
+
+constexpr ModuleReporter kReporter{"MBTK", kTexts, "Error occured in MobileTrackData!"};
+
+constexpr std::array<ErrorText, 1> kWarnings{{
+    {0x0C000004, "構成上、再生されないボイスがあります。"},
+}};
+
+OnceOnlyWarnings& Warnings() {
+    static OnceOnlyWarnings warnings(kReporter, kWarnings);
+    return warnings;
+}
+
+constexpr std::array<std::int32_t, 13> kChannelCommands{33, 34, 35, 36, 39, 40, 42,
+                                                        43, 49, 50, 51, 53, 71};
+
+bool IsTrackEnd(const MusicEvent& event) {
+    return event.kind == kCommandEvent && event.code == kTrackEnd;
+}
+
+}  // namespace
+
+MobileTrackData::MobileTrackData(std::int32_t /*capacity*/) { ReportOnce(0); }
+
+MobileTrackData::MobileTrackData(std::span<const MobileChannelData* const> lists,
+                                 std::int32_t /*capacity*/) {
+    for (std::size_t i = 0; i < lists.size(); ++i) {
+        const MobileChannelData* list = lists[i];
+        if (list == nullptr) continue;
+        if (i < channelTypes.size()) channelTypes[i] = list->channelType;
+        if (i >= kPlayableChannels) {
+            // No MIDI channel is left for it: reported, and its events stay out.
+            ReportError(0x0C000006);
+            continue;
+        }
+        Merge(static_cast<std::int32_t>(i), list->Events());
+    }
+    ReportOnce(0);
+    if (events_.empty()) AppendCommand(0, MusicEvent::kNoChannel, kTrackEnd, 0);
+}
+
+bool MobileTrackData::HasRoom() const {
+    if (count() < kEventLimit) return true;
+    ReportError(0x0C000008);
+    return false;
+}
+
+MusicEvent* MobileTrackData::AppendNew() {
+    if (!HasRoom()) return nullptr;
+    return events_.emplace_back(std::make_unique<MusicEvent>()).get();
+}
+
+void MobileTrackData::AppendOwned(std::unique_ptr<MusicEvent> event) {
+    if (HasRoom()) events_.push_back(std::move(event));
+}
+
+void MobileTrackData::AppendEmpty(std::int32_t delta) {
+    if (MusicEvent* event = AppendNew()) event->delta = delta;
+}
+
+void MobileTrackData::AppendCommand(std::int32_t delta, std::int32_t channel, std::int32_t code,
+                                    std::int32_t value) {
+    MusicEvent* event = AppendNew();
+    if (event == nullptr) return;
+    event->delta = delta;
+    event->kind = kCommandEvent;
+    event->channel = channel;
+    event->code = code & 0xFF;
+    event->value = value;
+}
+
+void MobileTrackData::AppendNote(std::int32_t delta, std::int32_t channel, std::int32_t key,
+                                 std::int32_t duration, std::int32_t velocity) {
+    MusicEvent* event = AppendNew();
+    if (event == nullptr) return;
+    event->delta = delta;
+    event->kind = kNoteEvent;
+    event->channel = channel;
+    event->key = key;
+    event->duration = duration;
+    event->velocity = velocity;
+}
+
+void MobileTrackData::AppendWithChannel(std::int32_t channel, const MusicEvent& event) {
+    AppendWithChannelAt(channel, event, event.delta);
+}
+
+void MobileTrackData::AppendWithChannelAt(std::int32_t channel, const MusicEvent& event,
+                                          std::int32_t delta) {
+    MusicEvent* copy = AppendNew();
+    if (copy == nullptr) return;
+    copy->delta = delta;
+    copy->SetData(event.DataBytes());
+    copy->kind = event.kind;
+    copy->key = event.key;
+    copy->duration = event.duration;
+    copy->velocity = event.velocity;
+    copy->code = event.code;
+    copy->value = event.value;
+    copy->channel = IsChannelEvent(event) ? channel : MusicEvent::kNoChannel;
+}
+
+void MobileTrackData::AppendCopy(const MusicEvent& event) {
+    MusicEvent* copy = AppendNew();
+    if (copy == nullptr) return;
+    copy->CopyFrom(event);
+    copy->channel = event.channel;
+}
+
+bool MobileTrackData::IsChannelEvent(const MusicEvent& event) {
+    if (event.kind == kNoteEvent) return true;
+    if (event.kind != kCommandEvent) return false;
+    return std::find(kChannelCommands.begin(), kChannelCommands.end(), event.code) !=
+           kChannelCommands.end();
+}
+
+void MobileTrackData::Merge(std::int32_t channel,
+                            std::span<const std::unique_ptr<MusicEvent>> events) {
+    std::vector<std::unique_ptr<MusicEvent>> old = std::move(events_);
+    events_.clear();
+    events_.reserve(std::min<std::size_t>(old.size() + events.size(), kEventLimit));
+
+    std::size_t j = 0;
+    std::size_t i = 0;
+    std::int64_t newDelta = events.empty() ? 0 : events[0]->delta;
+    std::optional<std::int32_t> trackEnd;
+    auto takeNew = [&] {
+        AppendWithChannelAt(channel, *events[i], ClampToInt32(newDelta));
+        if (++i < events.size()) newDelta = events[i]->delta;
+    };
+
+    while (j < old.size() || i < events.size()) {
+        // Of the track ends the merge has passed, only the newest stays one.
+        if (!events_.empty() && IsTrackEnd(*events_.back())) {
+            const std::int32_t last = count() - 1;
+            if (trackEnd && *trackEnd != last) events_[*trackEnd]->kind = kEmptyEvent;
+            trackEnd = last;
+        }
+        if (j == old.size()) {
+            takeNew();
+        } else if (i == events.size()) {
+            AppendOwned(std::move(old[j++]));
+        } else if (old[j]->delta <= newDelta) {
+            newDelta -= old[j]->delta;
+            AppendOwned(std::move(old[j++]));
+        } else {
+            old[j]->delta = ClampToInt32(old[j]->delta - newDelta);
+            takeNew();
+        }
+    }
+}
+
+void MobileTrackData::RemoveAt(std::int32_t position) {
+    if (position < 0 || position >= count()) return;
+    if (position + 1 < count()) {
+        MusicEvent& next = *events_[position + 1];
+        next.delta = AddTicks(next.delta, events_[position]->delta);
+    }
+    events_.erase(events_.begin() + position);
+}
+
+void MobileTrackData::Purge() {
+    // One pass: each empty event hands its delta on to the next event that stays.
+    std::int64_t carried = 0;
+    std::size_t kept = 0;
+    for (auto& event : events_) {
+        if (event->kind == kEmptyEvent) {
+            carried += event->delta;
+            continue;
+        }
+        event->delta = ClampToInt32(event->delta + carried);
+        carried = 0;
+        events_[kept++] = std::move(event);
+    }
+    events_.resize(kept);
+}
+
+void MobileTrackData::InsertAt(std::int32_t position, std::int32_t mode,
+                               std::unique_ptr<MusicEvent> event) {
+    if (!HasRoom()) return;
+    const std::int64_t wanted = mode == 2 ? std::int64_t{position} : std::int64_t{position} + 1;
+    const std::int64_t place = std::clamp<std::int64_t>(wanted, 0, count());
+    events_.insert(events_.begin() + place, std::move(event));
+}
+
+void MobileTrackData::ReportError(ErrorCode code) { kReporter.Report(code); }
+
+void MobileTrackData::ReportOnce(ErrorCode code) { Warnings().Report(code); }
+
+}  // namespace zamrit

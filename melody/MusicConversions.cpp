@@ -1,0 +1,26 @@
+#include "melody/MusicConversions.h"
+
+#include "melody/ErrorReporting.h"
+
+namespace zamrit {
+
+std::int32_t TempoToBpm(std::int32_t microsecondsPerQuarter) {
+    std::int32_t millisecondsPerQuarter = microsecondsPerQuarter / 1000;
+    if (millisecondsPerQuarter == 0) {
+        ReportGeneralError(0x01000012);
+        millisecondsPerQuarter = 1;
+    }
+    return 60000 / millisecondsPerQuarter;
+}
+
+std::array<std::uint8_t, 4> MakeTimeSignatureData(std::int32_t packed) {
+    std::int32_t denominator = packed % 256;
+    std::uint8_t power = 0;
+    while (denominator > 1) {
+        denominator /= 2;
+        ++power;
+    }
+    return {static_cast<std::uint8_t>(packed / 256), power, 18, 8};
+}
+
+}  // namespace zamrit

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace zamrit {
+
+// Whole beats per minute of a tempo in microseconds per quarter note (500000 gives 120).
+// A tempo under one millisecond per quarter note is reported as GENE01000012 and counts as one
+// millisecond, the fastest this form can state: 60000 beats per minute.
+std::int32_t TempoToBpm(std::int32_t microsecondsPerQuarter);
+
+// The four data bytes of a MIDI time-signature meta event for numerator × 256 + denominator:
+// numerator, the denominator's power of two (rounded down), 18 MIDI clocks per click and
+// 8 thirty-second notes per quarter. The event's data length is always 4. A denominator
+// below 2 gives 0 as its power.
+std::array<std::uint8_t, 4> MakeTimeSignatureData(std::int32_t packed);
+
+}  // namespace zamrit

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what the project needs, builds it and starts it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/install-deps.sh
+build="${BUILD_DIR:-build}"
+cmake -S . -B "$build" >/dev/null
+cmake --build "$build" -j"$(nproc)" --target zamrit-dice
+"$build/cli/zamrit-dice" throw --form minuet "$@"
