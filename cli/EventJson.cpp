@@ -1,0 +1,33 @@
+#include "cli/EventJson.h"
+
+namespace zamrit {
+
+std::string HexBytes(std::span<const std::uint8_t> bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string hex;
+    hex.reserve(bytes.size() * 2);
+    for (std::uint8_t byte : bytes) {
+        hex.push_back(kDigits[byte >> 4]);
+        hex.push_back(kDigits[byte & 0x0F]);
+    }
+    return hex;
+}
+
+nlohmann::json EventToJson(const MusicEvent& event) {
+    return {
+        {"kind", event.kind},         {"delta", event.delta}, {"channel", event.channel},
+        {"key", event.key},           {"duration", event.duration},
+        {"velocity", event.velocity}, {"code", event.code},   {"value", event.value},
+        {"data", HexBytes(event.DataBytes())},
+    };
+}
+
+nlohmann::json EventsToJson(std::span<const std::unique_ptr<MusicEvent>> events) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const auto& event : events) list.push_back(EventToJson(*event));
+    return list;
+}
+
+nlohmann::json ReportsToJson(const RecordingMessageSink& reports) { return reports.Lines(); }
+
+}  // namespace zamrit
