@@ -13,7 +13,7 @@ std::string HexBytes(std::span<const std::uint8_t> bytes) {
     return hex;
 }
 
-nlohmann::json EventToJson(const MusicEvent& event) {
+nlohmann::ordered_json EventToJson(const MusicEvent& event) {
     return {
         {"kind", event.kind},         {"delta", event.delta}, {"channel", event.channel},
         {"key", event.key},           {"duration", event.duration},
@@ -22,12 +22,12 @@ nlohmann::json EventToJson(const MusicEvent& event) {
     };
 }
 
-nlohmann::json EventsToJson(std::span<const std::unique_ptr<MusicEvent>> events) {
-    nlohmann::json list = nlohmann::json::array();
+nlohmann::ordered_json EventsToJson(std::span<const std::unique_ptr<MusicEvent>> events) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const auto& event : events) list.push_back(EventToJson(*event));
     return list;
 }
 
-nlohmann::json ReportsToJson(const RecordingMessageSink& reports) { return reports.Lines(); }
+nlohmann::ordered_json ReportsToJson(const RecordingMessageSink& reports) { return reports.Lines(); }
 
 }  // namespace zamrit

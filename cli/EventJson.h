@@ -11,13 +11,13 @@ namespace zamrit {
 
 // {"kind", "delta", "channel", "key", "duration", "velocity", "code", "value", "data"}: every
 // field always present, numbers in decimal, data as upper-case hex without blanks.
-nlohmann::json EventToJson(const MusicEvent& event);
-nlohmann::json EventsToJson(std::span<const std::unique_ptr<MusicEvent>> events);
+nlohmann::ordered_json EventToJson(const MusicEvent& event);
+nlohmann::ordered_json EventsToJson(std::span<const std::unique_ptr<MusicEvent>> events);
 
 // Upper-case hex of the bytes, without blanks ("" for none).
 std::string HexBytes(std::span<const std::uint8_t> bytes);
 
 // The report lines recorded so far, in order.
-nlohmann::json ReportsToJson(const RecordingMessageSink& reports);
+nlohmann::ordered_json ReportsToJson(const RecordingMessageSink& reports);
 
 }  // namespace zamrit

@@ -18,11 +18,11 @@ struct ThrowOptions {
     bool seedGiven = false;
 };
 
-nlohmann::json ThrowAsJson(const ThrowOptions& options) {
+nlohmann::ordered_json ThrowAsJson(const ThrowOptions& options) {
     RuntimeRandom random(options.seed);
     DiceState dice;
     const DiceState::Labels labels = dice.Throw(options.form, random);
-    nlohmann::json labelTexts = nlohmann::json::array();
+    nlohmann::ordered_json labelTexts = nlohmann::ordered_json::array();
     for (const auto& label : labels) labelTexts.push_back(DiceState::LabelText(label));
     return {
         {"form", PieceFormName(options.form)},
