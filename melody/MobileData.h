@@ -10,6 +10,8 @@
 
 namespace zamrit {
 
+class MidiF0Data;
+
 // A mobile melody in the form in which it is measured and played: every track split into
 // four one-channel lists, with the melody-wide time base, tempo and time signature.
 class MobileData {
@@ -31,6 +33,14 @@ public:
     std::int32_t MeasureLength() const;
     // Measures of the longest list, rounded up; 0 without lists.
     std::int32_t MeasureCount() const;
+
+    // The playable sequence of the ticks startTick to endTick: every enabled list cut to the
+    // range, the cuts merged one per MIDI channel, converted, brought to 96 ticks per quarter
+    // note, finalised and trimmed of silent leading measures (their ticks in *trimmedTicks
+    // when given). A seventeenth enabled list is reported (MBDT05000005) and gives nothing.
+    // The melody is not changed. Defined in MobileDataSequence.cpp.
+    std::unique_ptr<MidiF0Data> MakeSequence(std::int32_t startTick, std::int32_t endTick,
+                                             std::int32_t* trimmedTicks = nullptr) const;
 
     const MobileChannelData& Channel(std::int32_t index) const { return *channels[index]; }
 

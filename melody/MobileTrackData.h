@@ -11,6 +11,8 @@
 
 namespace zamrit {
 
+class MidiF0Data;
+
 // The events of a multi-channel mobile-melody track, in order, each `delta` relative to the
 // event before it and each carrying its channel (0 to 15, or MusicEvent::kNoChannel).
 // The list holds at most kEventLimit events: an append past it is reported with
@@ -40,6 +42,14 @@ public:
     void AppendCopy(const MusicEvent& event);
 
     static bool IsChannelEvent(const MusicEvent& event);
+
+    // Fills the track of an empty sequence under construction with this list turned into
+    // MIDI: the tempo first, commands as channel messages and meta events, channels in drum
+    // mode moved to channel 9 and the melodic events of channel 9 to the spare channel, the
+    // master volume as an exclusive at the front, the end of track last. The list is only
+    // read. Defined in MobileTrackDataToMidi.cpp.
+    void ConvertToMidi(MidiF0Data& sequence, std::int32_t timeBase, std::int32_t timeSignature,
+                       std::int32_t tempo) const;
 
     // Merges one channel's events into the list by time; at equal ticks the events already
     // in the list come first. Of several track ends met on the way only the last stays one.

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zamrit {
+
+class MidiF0Data;
+
+// Writes a sequence as a format-0 Standard MIDI File: the header chunk with the division,
+// then one track chunk with every event of the sequence in order. Meant for ready sequences
+// (note-on / note-off pairs); events that have no form in a file (empty events, notes with a
+// duration, exclusives without their stored length byte) are left out and their delta time
+// goes to the next event written.
+class MidiFileWriter {
+public:
+    // The whole file. Channel messages use the channel's low four bits and their data bytes'
+    // low seven bits; stored exclusives (F0, length byte, body) get the file's variable-length
+    // form; tempo and time-signature events are written from their values. A time signature
+    // set on the sequence but absent from its track is written at tick 0, and a track that
+    // does not end with an end-of-track event gets one.
+    static std::vector<std::uint8_t> Format0Bytes(const MidiF0Data& sequence);
+
+    // Writes Format0Bytes to `path`; false when the file can't be written.
+    static bool Write(const MidiF0Data& sequence, const std::string& path);
+
+    // The largest delta time a file can hold.
+    static constexpr std::uint32_t kMaxDelta = 0x0FFFFFFF;
+};
+
+}  // namespace zamrit

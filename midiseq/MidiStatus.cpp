@@ -1,0 +1,111 @@
+#include "midiseq/MidiStatus.h"
+
+#include "melody/ModuleReporter.h"
+#include "melody/MusicConversions.h"
+#include "melody/TickMath.h"
+#include "midiseq/MidiF0Data.h"
+
+namespace zamrit {
+namespace {
+
+constexpr std::array<ErrorText, 1> kTexts{{
+    {0x37000002, "Time Sign is invalid!"},
+}};
+
+constexpr ModuleReporter kReporter{"MDSS", kTexts, "Error occured in MidiStatus"};
+
+constexpr std::int32_t kControlChange = 0xB0;
+constexpr std::int32_t kProgramChange = 0xC0;
+constexpr std::int32_t kPitchBend = 0xE0;
+constexpr std::int32_t kMeta = 0xFF;
+
+bool InTable(std::int32_t index, std::int32_t size) { return index >= 0 && index < size; }
+
+std::unique_ptr<MusicEvent> ChannelEvent(std::int32_t kind, std::int32_t channel) {
+    auto event = std::make_unique<MusicEvent>(0);
+    event->kind = kind;
+    event->channel = channel;
+    return event;
+}
+
+}  // namespace
+
+MidiStatus::MidiStatus() {
+    programs.fill(kNotSeen);
+    for (auto& bend : pitchBends) bend.fill(kNotSeen);
+    for (auto& channel : controllers) channel.fill(kNotSeen);
+}
+
+void MidiStatus::Record(const MusicEvent& event) {
+    if (event.kind == kMeta) {
+        if (event.code == MidiTrackData::kSetTempo) tempo = event.value;
+        if (event.code == MidiTrackData::kTimeSignature) timeSignature = event.value;
+        return;
+    }
+    if (!InTable(event.channel, kChannels)) return;
+    switch (event.kind) {
+    case kControlChange:
+        if (InTable(event.code, kControllers)) controllers[event.channel][event.code] = event.value;
+        break;
+    case kProgramChange:
+        programs[event.channel] = event.value;
+        break;
+    case kPitchBend:
+        pitchBends[event.channel] = {event.value, event.key};
+        break;
+    default:
+        break;
+    }
+}
+
+MidiStatus::StartPoint MidiStatus::CollectUntil(const MidiF0Data& sequence,
+                                                std::int32_t startTick) {
+    const MidiTrackData& track = *sequence.track;
+    std::int64_t recordedTicks = 0;
+    for (std::int32_t i = 0; i < track.count(); ++i) {
+        const MusicEvent& event = track.At(i);
+        if (recordedTicks + event.delta >= startTick) {
+            return {i, ClampToInt32(recordedTicks)};
+        }
+        Record(event);
+        recordedTicks += event.delta;
+    }
+    return {track.count(), ClampToInt32(recordedTicks)};
+}
+
+std::vector<std::unique_ptr<MusicEvent>> MidiStatus::MakeEvents() const {
+    std::vector<std::unique_ptr<MusicEvent>> events;
+    for (std::int32_t channel = 0; channel < kChannels; ++channel) {
+        if (programs[channel] != kNotSeen) {
+            auto& program = events.emplace_back(ChannelEvent(kProgramChange, channel));
+            program->value = programs[channel];
+        }
+        if (pitchBends[channel][0] != kNotSeen) {
+            auto& bend = events.emplace_back(ChannelEvent(kPitchBend, channel));
+            bend->value = pitchBends[channel][0];
+            bend->key = pitchBends[channel][1];
+        }
+        for (std::int32_t number = 0; number < kControllers; ++number) {
+            if (controllers[channel][number] == kNotSeen) continue;
+            auto& control = events.emplace_back(ChannelEvent(kControlChange, channel));
+            control->code = number;
+            control->value = controllers[channel][number];
+        }
+    }
+    if (tempo != kNotSeen) {
+        events.push_back(MidiTrackData::MakeTempoEvent(tempo));
+    }
+    if (timeSignature != kNotSeen) {
+        if (timeSignature == 0) ReportError(0x37000002);
+        auto& event = events.emplace_back(std::make_unique<MusicEvent>(0));
+        event->kind = kMeta;
+        event->code = MidiTrackData::kTimeSignature;
+        event->value = timeSignature;
+        event->SetData(MakeTimeSignatureData(timeSignature));
+    }
+    return events;
+}
+
+void MidiStatus::ReportError(ErrorCode code) { kReporter.Report(code); }
+
+}  // namespace zamrit
