@@ -1,0 +1,7 @@
+#include "platform/PlatformVersion.h"
+
+namespace zamrit {
+
+PlatformVersion CurrentPlatformVersion() { return PlatformVersion{6, 0}; }
+
+}  // namespace zamrit
