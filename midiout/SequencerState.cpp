@@ -1,0 +1,10 @@
+#include "midiout/SequencerState.h"
+
+namespace zamrit {
+
+SequencerState& Sequencer() {
+    static SequencerState state;
+    return state;
+}
+
+}  // namespace zamrit

@@ -1,0 +1,111 @@
+#include "platform/FluidSynthEngine.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "platform/MidiShortMessage.h"
+
+namespace zamrit {
+namespace {
+
+constexpr const char* kSoundFontFolder = "/usr/share/sounds/sf2";
+
+void SilenceFluidLog() {
+    static const bool silenced = [] {
+        for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level) {
+            fluid_set_log_function(level, nullptr, nullptr);
+        }
+        return true;
+    }();
+    (void)silenced;
+}
+
+bool MentionsGm(const std::filesystem::path& path) {
+    std::string name = path.filename().string();
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return name.find("GM") != std::string::npos;
+}
+
+}  // namespace
+
+std::string FluidSynthEngine::FindSoundFont() {
+    const std::filesystem::path folder(kSoundFontFolder);
+    std::error_code error;
+    if (std::filesystem::exists(folder / "default-GM.sf2", error)) {
+        return (folder / "default-GM.sf2").string();
+    }
+    std::vector<std::filesystem::path> candidates;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (entry.path().extension() == ".sf2" && MentionsGm(entry.path())) {
+            candidates.push_back(entry.path());
+        }
+    }
+    if (candidates.empty()) return {};
+    return std::min_element(candidates.begin(), candidates.end())->string();
+}
+
+std::unique_ptr<FluidSynthEngine> FluidSynthEngine::Create() {
+    SilenceFluidLog();
+    const std::string soundFont = FindSoundFont();
+    if (soundFont.empty()) return nullptr;
+
+    std::unique_ptr<FluidSynthEngine> engine(new FluidSynthEngine());
+    engine->settings_ = new_fluid_settings();
+    if (engine->settings_ == nullptr) return nullptr;
+    fluid_settings_setnum(engine->settings_, "synth.sample-rate", kSampleRate);
+    fluid_settings_setnum(engine->settings_, "synth.gain", kGain);
+    engine->synth_ = new_fluid_synth(engine->settings_);
+    if (engine->synth_ == nullptr) return nullptr;
+    if (fluid_synth_sfload(engine->synth_, soundFont.c_str(), 1) == FLUID_FAILED) return nullptr;
+    return engine;
+}
+
+FluidSynthEngine::~FluidSynthEngine() {
+    if (synth_ != nullptr) delete_fluid_synth(synth_);
+    if (settings_ != nullptr) delete_fluid_settings(settings_);
+}
+
+bool FluidSynthEngine::PlayShort(std::uint32_t packed) {
+    const MidiShortMessage message = MidiShortMessage::Unpack(packed);
+    const int channel = message.Status() & 0x0F;
+    const int data1 = message.bytes[1] & 0x7F;
+    const int data2 = message.bytes[2] & 0x7F;
+    switch (message.Status() & 0xF0) {
+        case 0x80: fluid_synth_noteoff(synth_, channel, data1); return true;
+        case 0x90:
+            if (data2 == 0) {
+                fluid_synth_noteoff(synth_, channel, data1);
+                return true;
+            }
+            return fluid_synth_noteon(synth_, channel, data1, data2) == FLUID_OK;
+        case 0xA0: return fluid_synth_key_pressure(synth_, channel, data1, data2) == FLUID_OK;
+        case 0xB0: return fluid_synth_cc(synth_, channel, data1, data2) == FLUID_OK;
+        case 0xC0: return fluid_synth_program_change(synth_, channel, data1) == FLUID_OK;
+        case 0xD0: return fluid_synth_channel_pressure(synth_, channel, data1) == FLUID_OK;
+        case 0xE0: return fluid_synth_pitch_bend(synth_, channel, data2 << 7 | data1) == FLUID_OK;
+        default: return true;  // system messages have no meaning for the synthesizer
+    }
+}
+
+bool FluidSynthEngine::PlayExclusive(std::span<const std::uint8_t> message) {
+    // FluidSynth takes the body between F0 and F7.
+    std::span<const std::uint8_t> body = message;
+    if (!body.empty() && body.front() == 0xF0) body = body.subspan(1);
+    if (!body.empty() && body.back() == 0xF7) body = body.first(body.size() - 1);
+    if (body.empty()) return true;
+    return fluid_synth_sysex(synth_, reinterpret_cast<const char*>(body.data()),
+                             static_cast<int>(body.size()), nullptr, nullptr, nullptr, 0) == FLUID_OK;
+}
+
+bool FluidSynthEngine::AllNotesOff() { return fluid_synth_all_notes_off(synth_, -1) == FLUID_OK; }
+
+void FluidSynthEngine::Render(std::span<std::int16_t> frames) {
+    const int count = static_cast<int>(frames.size() / 2);
+    if (count == 0) return;
+    fluid_synth_write_s16(synth_, count, frames.data(), 0, 2, frames.data(), 1, 2);
+}
+
+}  // namespace zamrit

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace zamrit {
+
+// One open MIDI output device. Every call returns true when the device took it.
+class MidiOutput {
+public:
+    MidiOutput() = default;
+    MidiOutput(const MidiOutput&) = delete;
+    MidiOutput& operator=(const MidiOutput&) = delete;
+    virtual ~MidiOutput() = default;
+
+    // A packed short message (see MidiShortMessage).
+    virtual bool SendShort(std::uint32_t packed) = 0;
+    // A system-exclusive message, sent byte for byte (F0 ... F7).
+    virtual bool SendLong(std::span<const std::uint8_t> message) = 0;
+    // Silences every note on every channel.
+    virtual bool Reset() = 0;
+    // Gives the device up; nothing is sent after it.
+    virtual bool Close() = 0;
+};
+
+}  // namespace zamrit

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/MidiOutService.h"
+
+namespace zamrit {
+
+// The MIDI outputs of this machine, the one place where they are chosen. Device 0 is the
+// built-in synthesizer; devices 1 and on are the writable ALSA sequencer ports. The mapper
+// (-1) is the output named by the desktop setting ZAMRIT_MIDI_OUT:
+//   unset or "synth"   the built-in synthesizer on the desktop's audio output
+//   "wav:PATH"         the built-in synthesizer writing its audio to the WAV file PATH
+//   "alsa:NAME"        the ALSA port whose name contains NAME (or "alsa:CLIENT:PORT")
+//   "log:PATH"         every call written to PATH as a timestamped line
+//   "none"             no MIDI output device at all: the device count is 0
+// Any other value names no output, so the mapper can not be opened.
+class SystemMidiOutService final : public MidiOutService {
+public:
+    static constexpr const char* kSettingName = "ZAMRIT_MIDI_OUT";
+
+    // The setting is read from the environment at every call, or fixed here when given.
+    explicit SystemMidiOutService(std::optional<std::string> setting = std::nullopt);
+
+    std::uint32_t DeviceCount() override;
+    std::unique_ptr<MidiOutput> Open(std::int32_t id) override;
+
+private:
+    std::string Setting() const;
+    std::unique_ptr<MidiOutput> OpenMapper(const std::string& setting);
+
+    std::optional<std::string> setting_;
+};
+
+}  // namespace zamrit

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/MidiShortMessage.h"
+#include "platform/SystemMidiOutService.h"
+#include "platform/TimerService.h"
+#include "platform/WavFileWriter.h"
+
+namespace zamrit {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::filesystem::path TempPath(const std::string& name) {
+    return std::filesystem::temp_directory_path() /
+           (name + "-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+}
+
+std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(MidiShortMessageTest, UnpacksAsManyBytesAsTheStatusCallsFor) {
+    struct Case {
+        std::uint32_t packed;
+        std::vector<std::uint8_t> bytes;
+    };
+    const std::vector<Case> cases{
+        {0x00643C90, {0x90, 0x3C, 0x64}},  // note on
+        {0x00003C80, {0x80, 0x3C, 0x00}},  // note off
+        {0x00640BB3, {0xB3, 0x0B, 0x64}},  // control change
+        {0x000005C9, {0xC9, 0x05}},        // program change: one data byte
+        {0x000040D0, {0xD0, 0x40}},        // channel pressure
+        {0x004000E1, {0xE1, 0x00, 0x40}},  // pitch bend
+        {0x000000FE, {0xFE}},              // active sensing
+    };
+    for (const Case& c : cases) {
+        const MidiShortMessage message = MidiShortMessage::Unpack(c.packed);
+        EXPECT_EQ(std::vector<std::uint8_t>(message.Bytes().begin(), message.Bytes().end()), c.bytes)
+            << std::hex << c.packed;
+    }
+}
+
+// The mapper setting chooses the output; "log:" writes every call with its time on the
+// timer service's clock.
+TEST(SystemMidiOutServiceTest, LogMapperWritesTimestampedLines) {
+    ManualClock clock;
+    TimerService timers(clock);
+    ScopedTimerService installed(timers);
+    const auto path = TempPath("zamrit-log");
+    SystemMidiOutService service("log:" + path.string());
+    ASSERT_GE(service.DeviceCount(), 1u);
+    auto output = service.Open(MidiOutService::kMidiMapper);
+    ASSERT_NE(output, nullptr);
+    const std::array<std::uint8_t, 6> systemOn{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+    EXPECT_TRUE(output->SendLong(systemOn));
+    timers.AdvanceBy(1523us);
+    EXPECT_TRUE(output->SendShort(0x00643C90));
+    EXPECT_TRUE(output->SendShort(0x000005C0));
+    timers.AdvanceBy(2ms);
+    EXPECT_TRUE(output->Reset());
+    EXPECT_TRUE(output->Close());
+    EXPECT_FALSE(output->SendShort(0x00643C90));
+    EXPECT_EQ(ReadText(path), "0 F0 7E 7F 09 01 F7\n1523 90 3C 64\n1523 C0 05\n3523 reset\n3523 close\n");
+    std::filesystem::remove(path);
+}
+
+TEST(SystemMidiOutServiceTest, NoneMeansNoDeviceAndUnknownSettingsOpenNoMapper) {
+    SystemMidiOutService none("none");
+    EXPECT_EQ(none.DeviceCount(), 0u);
+    EXPECT_EQ(none.Open(MidiOutService::kMidiMapper), nullptr);
+    EXPECT_EQ(none.Open(0), nullptr);
+
+    for (const char* setting : {"loudspeaker", "log:", "log:/nonexistent-folder/x.log", "alsa:no such port"}) {
+        SystemMidiOutService service(setting);
+        EXPECT_GE(service.DeviceCount(), 1u) << setting;
+        EXPECT_EQ(service.Open(MidiOutService::kMidiMapper), nullptr) << setting;
+    }
+}
+
+TEST(SystemMidiOutServiceTest, ReadsTheSettingFromTheEnvironment) {
+    ::setenv(SystemMidiOutService::kSettingName, "none", 1);
+    SystemMidiOutService service;
+    EXPECT_EQ(service.DeviceCount(), 0u);
+    ::unsetenv(SystemMidiOutService::kSettingName);
+    EXPECT_GE(service.DeviceCount(), 1u);
+}
+
+TEST(WavFileWriterTest, WritesAPcmHeaderWithTheSizesFilledIn) {
+    const auto path = TempPath("zamrit-wav");
+    {
+        auto writer = WavFileWriter::Create(path.string(), 44100, 2);
+        ASSERT_NE(writer, nullptr);
+        const std::array<std::int16_t, 4> samples{1, -1, 0x1234, -2};
+        EXPECT_TRUE(writer->Write(samples));
+        EXPECT_EQ(writer->FramesWritten(), 2u);
+    }
+    const std::string bytes = ReadText(path);
+    ASSERT_EQ(bytes.size(), 44u + 8u);
+    const auto u32 = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at])) |
+               static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + 1])) << 8 |
+               static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + 2])) << 16 |
+               static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + 3])) << 24;
+    };
+    EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+    EXPECT_EQ(u32(4), 44u);  // 36 + data
+    EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ");
+    EXPECT_EQ(u32(24), 44100u);
+    EXPECT_EQ(u32(28), 44100u * 4);
+    EXPECT_EQ(bytes.substr(36, 4), "data");
+    EXPECT_EQ(u32(40), 8u);
+    EXPECT_EQ(static_cast<std::uint8_t>(bytes[48]), 0x34);
+    std::filesystem::remove(path);
+}
+
+}  // namespace
+}  // namespace zamrit
