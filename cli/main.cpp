@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/CommandAction.h"
+#include "cli/DumpCommand.h"
 #include "cli/ThrowCommand.h"
 #include "platform/MessageSink.h"
 #include "platform/StderrMessageSink.h"
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     CommandAction action;
     RegisterThrowCommand(app, action);
+    RegisterDumpCommand(app, action);
 
     try {
         app.parse(argc, argv);

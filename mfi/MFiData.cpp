@@ -80,9 +80,9 @@ MFiData::MFiData(const std::string& fileName, std::int32_t type)
     if (file.length > 0) Parse(type);
 }
 
-MFiData::MFiData(std::span<const std::uint8_t> image, std::int32_t type)
-    : file(kFileCapacity), voiceType(type) {
-    const std::size_t length = std::min<std::size_t>(image.size(), kFileCapacity);
+MFiData::MFiData(std::span<const std::uint8_t> image, std::int32_t type, std::uint32_t capacity)
+    : file(capacity), voiceType(type) {
+    const std::size_t length = std::min<std::size_t>(image.size(), capacity);
     file.block = AllocBlock(length);
     std::copy_n(image.begin(), length, file.block.data());
     file.length = static_cast<std::int32_t>(length);

@@ -28,8 +28,10 @@ public:
     // Loads the named file (at most 0x60000 bytes). The voice type in the file wins over
     // `voiceType`.
     MFiData(const std::string& fileName, std::int32_t voiceType);
-    // Reads a file image held in memory (at most 0x60000 bytes of it), as if it were loaded.
-    MFiData(std::span<const std::uint8_t> image, std::int32_t voiceType);
+    // Reads a file image held in memory, as if it were loaded into a buffer of `capacity`
+    // bytes (at most that many bytes of the image are kept).
+    MFiData(std::span<const std::uint8_t> image, std::int32_t voiceType,
+            std::uint32_t capacity = kFileCapacity);
 
     MFiData(const MFiData&) = delete;
     MFiData& operator=(const MFiData&) = delete;
