@@ -3,6 +3,7 @@
 
 #include "cli/CommandAction.h"
 #include "cli/DumpCommand.h"
+#include "cli/MidiCommand.h"
 #include "cli/ThrowCommand.h"
 #include "platform/MessageSink.h"
 #include "platform/StderrMessageSink.h"
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     CommandAction action;
     RegisterThrowCommand(app, action);
     RegisterDumpCommand(app, action);
+    RegisterMidiCommand(app, action);
 
     try {
         app.parse(argc, argv);

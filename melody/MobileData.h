@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -41,6 +42,13 @@ public:
     // The melody is not changed. Defined in MobileDataSequence.cpp.
     std::unique_ptr<MidiF0Data> MakeSequence(std::int32_t startTick, std::int32_t endTick,
                                              std::int32_t* trimmedTicks = nullptr) const;
+
+    // Plays the ticks startTick to endTick: the sequence MakeSequence builds goes to the
+    // player, which plays it on its worker thread and calls `completion` there once the
+    // playback is over. Returns at once; the melody may go as soon as it has returned. A
+    // seventeenth enabled list plays nothing and calls nobody. Defined with the player, in
+    // midiout/MobileDataPlay.cpp.
+    void Play(std::function<int()> completion, std::int32_t startTick, std::int32_t endTick) const;
 
     const MobileChannelData& Channel(std::int32_t index) const { return *channels[index]; }
 

@@ -1,0 +1,67 @@
+#include "cli/SourceOptions.h"
+
+#include <ctime>
+
+#include "app/Composition.h"
+#include "app/DiceState.h"
+#include "app/RuntimeRandom.h"
+#include "cli/FormOption.h"
+#include "mfi/MFiData.h"
+
+namespace zamrit {
+namespace {
+
+// Every melody buffer and list of the game has this capacity.
+constexpr std::int32_t kCapacity = 0x60000;
+constexpr std::int32_t kComposedVoiceType = 4;
+
+bool Given(const CLI::Option* option) { return option != nullptr && option->count() > 0; }
+
+SourcePiece Transfer(const MFiData& melodyFile) {
+    SourcePiece piece;
+    piece.melody = std::make_unique<MobileData>(kCapacity);
+    melodyFile.ToMobileData(*piece.melody);
+    piece.endTick = piece.melody->MeasureLength() * piece.melody->MeasureCount();
+    return piece;
+}
+
+}  // namespace
+
+void SourceOptions::AddTo(CLI::App& command) {
+    formOption_ = AddFormOption(command, form_);
+    seedOption_ = command.add_option("--seed", seed_,
+                                     "Seed of the dice with --form (default: the current time)");
+    measuresOption_ = command.add_option("--measures", measures_,
+                                         "Compose the piece from these measure files, in order");
+    fileOption_ = command.add_option("FILE", file_, "An MFi melody file, with all its tracks");
+}
+
+std::optional<std::string> SourceOptions::UsageError() const {
+    const int forms = int{Given(formOption_)} + int{Given(measuresOption_)} + int{Given(fileOption_)};
+    if (forms != 1) return "give the piece as one of --form, --measures or FILE";
+    if (Given(seedOption_) && !Given(formOption_)) return "--seed goes with --form";
+    return std::nullopt;
+}
+
+SourcePiece SourceOptions::Build() const {
+    if (Given(fileOption_)) {
+        const MFiData melodyFile(file_, kComposedVoiceType);
+        return Transfer(melodyFile);
+    }
+    MFiData composed(kComposedVoiceType, kCapacity);
+    if (Given(measuresOption_)) {
+        AppendMeasures(measures_, composed);
+        return Transfer(composed);
+    }
+    const std::uint32_t seed =
+        Given(seedOption_) ? seed_ : static_cast<std::uint32_t>(std::time(nullptr));
+    RuntimeRandom random(seed);
+    DiceState dice;
+    dice.Throw(form_, random);
+    ComposePiece(form_, dice, composed);
+    SourcePiece piece = Transfer(composed);
+    piece.seed = seed;
+    return piece;
+}
+
+}  // namespace zamrit

@@ -1,0 +1,235 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include <unistd.h>
+
+#include "app/MeasureOrder.h"
+#include "support/MeasureFiles.h"
+#include "support/ToolRun.h"
+#include "tools/MFiWriter.h"
+
+namespace zamrit {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using testing::RunTool;
+
+constexpr int kNoteOn = 0x90;
+constexpr int kNoteOff = 0x80;
+
+class MidiCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        directory_ = std::filesystem::temp_directory_path() /
+                     ("zamrit-midi-command-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(directory_);
+    }
+    void TearDown() override { std::filesystem::remove_all(directory_); }
+
+    testing::ToolRun Run(const std::string& args) const { return RunTool(args, directory_.string()); }
+
+    std::filesystem::path directory_;
+};
+
+struct Placed {
+    int tick;
+    nlohmann::json event;
+};
+
+std::vector<Placed> Placements(const nlohmann::json& events) {
+    std::vector<Placed> placed;
+    int tick = 0;
+    for (const auto& event : events) {
+        tick += event["delta"].get<int>();
+        placed.push_back({tick, event});
+    }
+    return placed;
+}
+
+// A four-track file: track 0 sets the master volume, the tempo and a program, rests through
+// its first measure and plays two touching notes from tick 400; track 2, whose second
+// channel is the drum channel of the format, strikes a drum with the first note.
+MFiWriter PickupFile() {
+    MFiEventWriter melody;
+    melody.Command(0, 0xB0, 100);  // master volume
+    melody.Tempo(0, 4, 120);       // 96 ticks per quarter note
+    melody.Program(0, 0, 5);
+    melody.Command(200, 0xD0, 0);  // plays nothing; its time stays
+    melody.Note(200, 0, 20, 48, 40);
+    melody.Note(48, 0, 22, 48, 40);
+    MFiEventWriter drums;
+    drums.Tempo(0, 4, 120);
+    drums.Command(200, 0xD0, 0);
+    drums.Note(200, 1, 10, 24, 40);
+    drums.Note(48, 1, 12, 24, 40);
+    MFiWriter file(4);
+    file.InfoText("vers", "0200").Track(melody).Track(MFiEventWriter()).Track(drums).Track(
+        MFiEventWriter());
+    return file;
+}
+
+TEST_F(MidiCommandTest, AFileBecomesTheReadySequence) {
+    ASSERT_TRUE(PickupFile().WriteFile(directory_ / "pickup.mld"));
+    const auto run = Run("midi pickup.mld");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto json = nlohmann::json::parse(run.out);
+    EXPECT_EQ(json["division"], 96);
+    EXPECT_EQ(json["state"], 1);
+    EXPECT_EQ(json["timeSignature"], 0);
+    EXPECT_EQ(json["trimmed"], 384);
+    EXPECT_THAT(json["reports"], IsEmpty());
+
+    // The master volume ahead of the tempo; like every event of no channel, the melody's
+    // four channel lists each carry it.
+    const auto events = Placements(json["events"]);
+    ASSERT_GE(events.size(), 5u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(events[i].event["kind"], 0xF0);
+        EXPECT_EQ(events[i].event["data"], "F0077F7F04010064F7");
+    }
+    EXPECT_EQ(events[4].event["kind"], 0xFF);
+    EXPECT_EQ(events[4].event["code"], 0x51);
+    EXPECT_EQ(events[4].event["value"], 500000);
+
+    std::vector<std::pair<int, int>> melodyNotes;  // (tick, kind) on channel 0
+    int drumNotes = 0;
+    for (const Placed& placed : events) {
+        const int kind = placed.event["kind"];
+        if (kind != kNoteOn && kind != kNoteOff) continue;
+        if (placed.event["channel"] == 9) {
+            drumNotes += kind == kNoteOn;
+        } else {
+            EXPECT_EQ(placed.event["channel"], 0);
+            melodyNotes.emplace_back(placed.tick, kind);
+        }
+    }
+    EXPECT_EQ(drumNotes, 2);
+    EXPECT_THAT(melodyNotes, ElementsAre(std::pair{16, kNoteOn}, std::pair{64, kNoteOff},
+                                         std::pair{64, kNoteOn}, std::pair{112, kNoteOff}));
+    EXPECT_EQ(json["events"].back()["code"], 0x2F);
+}
+
+std::string RunMidicsv(const std::filesystem::path& file) {
+    const std::string command = "midicsv '" + file.string() + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return {};
+    std::string out;
+    std::array<char, 4096> chunk{};
+    std::size_t read = 0;
+    while ((read = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0) out.append(chunk.data(), read);
+    pclose(pipe);
+    return out;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// The lines midicsv prints for the events of the sequence, as the tool printed them.
+std::vector<std::string> ExpectedCsv(const nlohmann::json& sequence) {
+    std::vector<std::string> lines{"0, 0, Header, 0, 1, " + sequence["division"].dump(),
+                                   "1, 0, Start_track"};
+    for (const Placed& placed : Placements(sequence["events"])) {
+        const auto& e = placed.event;
+        const std::string at = "1, " + std::to_string(placed.tick) + ", ";
+        const std::string channel = e["channel"].dump();
+        const int kind = e["kind"];
+        if (kind == kNoteOn || kind == kNoteOff) {
+            lines.push_back(at + (kind == kNoteOn ? "Note_on_c, " : "Note_off_c, ") + channel +
+                            ", " + e["key"].dump() + ", " + e["velocity"].dump());
+        } else if (kind == 0xC0) {
+            lines.push_back(at + "Program_c, " + channel + ", " + e["value"].dump());
+        } else if (kind == 0xB0) {
+            lines.push_back(at + "Control_c, " + channel + ", " + e["code"].dump() + ", " +
+                            e["value"].dump());
+        } else if (kind == 0xF0) {
+            const std::string hex = e["data"];
+            std::string line = at + "System_exclusive, " + std::to_string(hex.size() / 2 - 2);
+            for (std::size_t i = 4; i < hex.size(); i += 2) {
+                line += ", " + std::to_string(std::stoi(hex.substr(i, 2), nullptr, 16));
+            }
+            lines.push_back(line);
+        } else if (kind == 0xFF && e["code"] == 0x51) {
+            lines.push_back(at + "Tempo, " + e["value"].dump());
+        } else if (kind == 0xFF && e["code"] == 0x2F) {
+            lines.push_back(at + "End_track");
+            break;
+        } else {
+            lines.push_back(at + "unexpected kind " + std::to_string(kind));
+        }
+    }
+    lines.push_back("0, 0, End_of_file");
+    return lines;
+}
+
+TEST_F(MidiCommandTest, TheWrittenFileHoldsTheSameEventsAtTheSameTimes) {
+    const std::vector<std::string> names{"MN_04_01.dat", "MN_09_02.dat", "MN_07_03.dat"};
+    ASSERT_TRUE(testing::WriteMeasureFiles(directory_, names));
+    ASSERT_TRUE(PickupFile().WriteFile(directory_ / "pickup.mld"));
+    for (const std::string source : {"--measures MN_04_01.dat MN_09_02.dat MN_07_03.dat",
+                                     "pickup.mld"}) {
+        const auto run = Run("midi " + source + " -o out.mid");
+        ASSERT_EQ(run.status, 0) << run.err;
+        const auto json = nlohmann::json::parse(run.out);
+        EXPECT_EQ(Lines(RunMidicsv(directory_ / "out.mid")), ExpectedCsv(json)) << source;
+    }
+}
+
+TEST_F(MidiCommandTest, AThrownPieceIsTheSameAsItsMeasuresNamed) {
+    ASSERT_TRUE(testing::WriteMeasureFiles(directory_, AllMeasureFileNames()));
+    for (const std::string form : {"minuet", "dance"}) {
+        const auto thrown = nlohmann::json::parse(RunTool("throw --form " + form + " --seed 3").out);
+        std::string files;
+        for (const auto& name : thrown["files"]) files += " " + name.get<std::string>();
+
+        const auto byForm = Run("midi --form " + form + " --seed 3");
+        const auto byNames = Run("midi --measures" + files);
+        ASSERT_EQ(byForm.status, 0) << byForm.err;
+        EXPECT_EQ(byForm.out, byNames.out);
+        const auto json = nlohmann::json::parse(byForm.out);
+        // Each measure holds nine notes.
+        int notes = 0;
+        for (const auto& event : json["events"]) notes += event["kind"] == kNoteOn;
+        EXPECT_EQ(notes, 9 * static_cast<int>(thrown["files"].size())) << form;
+    }
+}
+
+TEST_F(MidiCommandTest, StartAndEndCutTheRange) {
+    ASSERT_TRUE(testing::WriteMeasureFiles(directory_, {"MN_02_01.dat", "MN_02_02.dat"}));
+    // The second measure's notes lie from tick 336 on; the range keeps its first two eighths.
+    const auto run = Run("midi --measures MN_02_01.dat MN_02_02.dat --start 336 --end 432");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto json = nlohmann::json::parse(run.out);
+    std::vector<std::pair<int, int>> noteOns;
+    for (const Placed& placed : Placements(json["events"])) {
+        if (placed.event["kind"] == kNoteOn) noteOns.emplace_back(placed.tick, placed.event["channel"]);
+    }
+    EXPECT_THAT(noteOns, ElementsAre(std::pair{0, 0}, std::pair{0, 1}, std::pair{48, 0}));
+}
+
+TEST_F(MidiCommandTest, AMissingFileIsReportedAndTheOutputStaysWhole) {
+    const auto run = Run("midi --measures nothing-here.dat");
+    EXPECT_EQ(run.status, 1);
+    const auto json = nlohmann::json::parse(run.out);
+    EXPECT_THAT(json["reports"], ElementsAre("nothing-here.dat", "GENE01000007 Cant open file!"));
+    EXPECT_EQ(json["state"], 1);
+    EXPECT_EQ(run.err, "nothing-here.dat\nGENE01000007 Cant open file!\n");
+}
+
+TEST_F(MidiCommandTest, ThePieceMustBeGivenOnce) {
+    for (const std::string args : {"midi", "midi a.dat --measures b.dat", "midi --form dance a.dat",
+                                   "midi a.dat --seed 4", "midi --form waltz"}) {
+        EXPECT_EQ(Run(args).status, 2) << args;
+    }
+}
+
+}  // namespace
+}  // namespace zamrit
