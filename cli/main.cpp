@@ -4,6 +4,8 @@
 #include "cli/CommandAction.h"
 #include "cli/DumpCommand.h"
 #include "cli/MidiCommand.h"
+#include "cli/PlayCommand.h"
+#include "cli/RenderCommand.h"
 #include "cli/ThrowCommand.h"
 #include "platform/MessageSink.h"
 #include "platform/StderrMessageSink.h"
@@ -17,6 +19,8 @@ int main(int argc, char** argv) {
     RegisterThrowCommand(app, action);
     RegisterDumpCommand(app, action);
     RegisterMidiCommand(app, action);
+    RegisterPlayCommand(app, action);
+    RegisterRenderCommand(app, action);
 
     try {
         app.parse(argc, argv);

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/MidiShortMessage.h"
+#include "platform/QuietAlsaLibrary.h"
 
 namespace zamrit {
 namespace {
@@ -24,6 +25,7 @@ std::unique_ptr<RtMidiOut> MakeClient() {
     // throws: such a machine simply has no ports.
     std::error_code error;
     if (!std::filesystem::exists(kSequencerDevice, error)) return nullptr;
+    QuietAlsaLibrary();
     try {
         return std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, kClientName);
     } catch (const RtMidiError&) {

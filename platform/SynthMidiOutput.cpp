@@ -2,12 +2,15 @@
 
 #include <array>
 
+#include "platform/QuietAlsaLibrary.h"
+
 namespace zamrit {
 namespace {
 
 constexpr std::array<const char*, 3> kAudioDrivers{"pipewire", "pulseaudio", "alsa"};
 
 fluid_audio_driver_t* OpenAudioDriver(FluidSynthEngine& engine) {
+    QuietAlsaLibrary();
     for (const char* driver : kAudioDrivers) {
         if (fluid_settings_setstr(engine.Settings(), "audio.driver", driver) != FLUID_OK) continue;
         if (fluid_audio_driver_t* opened = new_fluid_audio_driver(engine.Settings(), engine.Synth())) {

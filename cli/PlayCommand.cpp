@@ -1,0 +1,91 @@
+#include "cli/PlayCommand.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <iostream>
+#include <memory>
+
+#include "cli/SourceOptions.h"
+#include "midiout/MusicPlayer.h"
+#include "midiout/SequencerState.h"
+#include "platform/TimerService.h"
+#include "platform/WaitHook.h"
+
+namespace zamrit {
+namespace {
+
+constexpr std::uint32_t kPollMs = 100;
+constexpr std::chrono::seconds kProgressEvery{1};
+
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler sets it");
+
+extern "C" void OnInterrupt(int) { interrupted = true; }
+
+// Ctrl+C asks the playback to stop instead of ending the program at once.
+class InterruptStopsPlayback {
+public:
+    InterruptStopsPlayback() : previous_(std::signal(SIGINT, OnInterrupt)) { interrupted = false; }
+    InterruptStopsPlayback(const InterruptStopsPlayback&) = delete;
+    InterruptStopsPlayback& operator=(const InterruptStopsPlayback&) = delete;
+    ~InterruptStopsPlayback() { std::signal(SIGINT, previous_); }
+
+private:
+    void (*previous_)(int);
+};
+
+int RunPlay(const SourceOptions& source) {
+    if (const auto error = source.UsageError()) {
+        std::cerr << "zamrit-dice play: " << *error << '\n';
+        return kExitUsage;
+    }
+    const SourcePiece piece = source.Build();
+    InterruptStopsPlayback interruptible;
+    std::atomic<bool> completed{false};
+    const auto started = CurrentTimerService().Now();
+    const auto seconds = [&] {
+        return std::chrono::duration<double>(CurrentTimerService().Now() - started).count();
+    };
+
+    std::cerr << "zamrit-dice play: playing ticks 0 to " << piece.endTick << '\n';
+    piece.melody->Play([&] {
+        completed = true;
+        std::cerr << "zamrit-dice play: finished after " << seconds() << " s\n";
+        return 0;
+    }, 0, piece.endTick);
+
+    MusicPlayer& player = MusicPlayer::Instance();
+    bool stopping = false;
+    auto nextProgress = started + kProgressEvery;
+    while (!player.IsIdle()) {
+        if (interrupted && !stopping) {
+            stopping = true;
+            std::cerr << "zamrit-dice play: stopping\n";
+            player.RequestStop();
+        }
+        if (CurrentTimerService().Now() >= nextProgress && !stopping) {
+            nextProgress += kProgressEvery;
+            std::cerr << "zamrit-dice play: " << static_cast<int>(seconds()) << " s, event "
+                      << Sequencer().currentIndex.load() << '\n';
+        }
+        SleepMilliseconds(kPollMs);
+    }
+    player.WaitUntilIdle();
+    if (stopping) std::cerr << "zamrit-dice play: stopped after " << seconds() << " s\n";
+    else if (!completed) std::cerr << "zamrit-dice play: nothing was played\n";
+    return kExitClean;
+}
+
+}  // namespace
+
+void RegisterPlayCommand(CLI::App& app, CommandAction& action) {
+    auto source = std::make_shared<SourceOptions>();
+    CLI::App* command = app.add_subcommand("play", "Play a piece in real time on the MIDI mapper (ZAMRIT_MIDI_OUT)");
+    source->AddTo(*command);
+    command->callback([&action, source] {
+        action = [source](RecordingMessageSink&) { return RunPlay(*source); };
+    });
+}
+
+}  // namespace zamrit

@@ -1,0 +1,91 @@
+#include "cli/RenderCommand.h"
+
+#include <chrono>
+#include <iostream>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <thread>
+
+#include "cli/EventJson.h"
+#include "cli/SourceOptions.h"
+#include "midiout/MusicPlayer.h"
+#include "platform/MidiOutService.h"
+#include "platform/TimerService.h"
+#include "platform/WaitHook.h"
+#include "platform/WavMidiOutput.h"
+
+namespace zamrit {
+namespace {
+
+// The release of the last notes heard before the device is reset.
+constexpr std::uint32_t kTailMs = 1000;
+
+struct RenderOptions {
+    SourceOptions source;
+    std::string outputPath;
+};
+
+// Every device, the mapper included, is the synthesizer writing to the file: a render never
+// falls back to the loudspeakers.
+class RenderService final : public MidiOutService {
+public:
+    explicit RenderService(std::string path) : path_(std::move(path)) {}
+    std::uint32_t DeviceCount() override { return 1; }
+    std::unique_ptr<MidiOutput> Open(std::int32_t) override { return WavMidiOutput::Open(path_, false); }
+
+private:
+    std::string path_;
+};
+
+// The waits of the main thread let real time pass and leave the render's clock alone: only
+// the player's own waits move it, so the piece is rendered as fast as the synthesizer goes.
+class RealTimeWaits final : public WaitHook {
+public:
+    void WaitFor(std::chrono::milliseconds) override { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+};
+
+int RunRender(const RenderOptions& options, RecordingMessageSink& reports) {
+    if (const auto error = options.source.UsageError()) {
+        std::cerr << "zamrit-dice render: " << *error << '\n';
+        return kExitUsage;
+    }
+    const SourcePiece piece = options.source.Build();
+
+    ManualClock clock;
+    TimerService timers(clock);
+    ScopedTimerService installedTimers(timers);
+    RenderService service(options.outputPath);
+    ScopedMidiOutService installedService(service);
+    RealTimeWaits waits;
+    ScopedWaitHook quickWaits(waits);
+
+    bool completed = false;
+    piece.melody->Play([&] {
+        completed = true;
+        SleepMilliseconds(kTailMs);
+        return 0;
+    }, 0, piece.endTick);
+    MusicPlayer::Instance().WaitUntilIdle();
+
+    const double seconds = std::chrono::duration<double>(clock.Now().time_since_epoch()).count();
+    nlohmann::ordered_json summary{{"output", options.outputPath},
+                                   {"rendered", completed},
+                                   {"seconds", seconds},
+                                   {"reports", ReportsToJson(reports)}};
+    std::cout << summary.dump(2) << '\n';
+    return kExitClean;
+}
+
+}  // namespace
+
+void RegisterRenderCommand(CLI::App& app, CommandAction& action) {
+    auto options = std::make_shared<RenderOptions>();
+    CLI::App* command = app.add_subcommand("render", "Render a piece with the built-in synthesizer into a WAV file");
+    options->source.AddTo(*command);
+    command->add_option("-o,--output", options->outputPath, "The WAV file to write")->required();
+    command->callback([&action, options] {
+        action = [options](RecordingMessageSink& reports) { return RunRender(*options, reports); };
+    });
+}
+
+}  // namespace zamrit

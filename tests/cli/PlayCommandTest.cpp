@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "support/MeasureFiles.h"
+#include "support/ToolRun.h"
+
+namespace zamrit {
+namespace {
+
+using testing::RunTool;
+
+// One measure of the test fixtures, played and rendered by the command-line tool.
+class PlayCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        directory_ = std::filesystem::temp_directory_path() / ("zamrit-play-command-" + std::to_string(::getpid()));
+        ASSERT_TRUE(testing::WriteMeasureFiles(directory_, {"piece.dat"}));
+    }
+    void TearDown() override {
+        ::unsetenv("ZAMRIT_MIDI_OUT");
+        std::filesystem::remove_all(directory_);
+    }
+
+    testing::ToolRun Run(const std::string& args, const std::string& midiOut) const {
+        ::setenv("ZAMRIT_MIDI_OUT", midiOut.c_str(), 1);
+        return RunTool(args, directory_.string());
+    }
+
+    std::vector<std::string> ReadLines(const std::string& name) const {
+        std::ifstream in(directory_ / name);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);) lines.push_back(line.substr(line.find(' ') + 1));
+        return lines;
+    }
+
+    std::filesystem::path directory_;
+};
+
+TEST_F(PlayCommandTest, PlaysOnTheMapperAndEndsAfterTheCompletion) {
+    const auto run = Run("play piece.dat", "log:play.log");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("finished"), std::string::npos) << run.err;
+    const auto sent = ReadLines("play.log");
+    ASSERT_GE(sent.size(), 4u);
+    EXPECT_EQ(sent.front(), "F0 7E 7F 09 01 F7");
+    EXPECT_EQ(std::vector<std::string>(sent.end() - 2, sent.end()), (std::vector<std::string>{"reset", "close"}));
+    // Every note-on of the measure has its note-off before the reset.
+    int sounding = 0;
+    for (const auto& message : sent) {
+        if (message[0] == '9') ++sounding;
+        if (message[0] == '8') --sounding;
+    }
+    EXPECT_EQ(sounding, 0);
+}
+
+TEST_F(PlayCommandTest, NoDeviceIsReportedAndEndsAtOnce) {
+    const auto run = Run("play piece.dat", "none");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("MDCT07000001 Can not open Midi device!"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("finished"), std::string::npos) << run.err;
+}
+
+TEST_F(PlayCommandTest, RendersTheMeasureIntoAWavFile) {
+    const auto run = Run("render piece.dat -o piece.wav", "none");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto summary = nlohmann::json::parse(run.out);
+    EXPECT_EQ(summary["output"], "piece.wav");
+    EXPECT_EQ(summary["rendered"], true);
+    EXPECT_TRUE(summary["reports"].empty());
+
+    std::ifstream file(directory_ / "piece.wav", std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 44u);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
+    std::vector<std::int16_t> samples((bytes.size() - 44) / 2);
+    std::memcpy(samples.data(), bytes.data() + 44, samples.size() * 2);
+    const double seconds = summary["seconds"];
+    EXPECT_NEAR(static_cast<double>(samples.size()) / 2 / 44100, seconds, 0.01);
+    double sum = 0;
+    for (const std::int16_t sample : samples) sum += static_cast<double>(sample) * sample;
+    EXPECT_GT(std::sqrt(sum / static_cast<double>(samples.size())), 100.0);
+}
+
+TEST_F(PlayCommandTest, SourceIsRequired) {
+    EXPECT_EQ(Run("play", "none").status, 2);
+    EXPECT_EQ(Run("render piece.dat", "none").status, 2);
+}
+
+}  // namespace
+}  // namespace zamrit
