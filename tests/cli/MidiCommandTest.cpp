@@ -224,6 +224,15 @@ TEST_F(MidiCommandTest, AMissingFileIsReportedAndTheOutputStaysWhole) {
     EXPECT_EQ(run.err, "nothing-here.dat\nGENE01000007 Cant open file!\n");
 }
 
+TEST_F(MidiCommandTest, AFileThatCanNotBeWrittenIsReported) {
+    ASSERT_TRUE(testing::WriteMeasureFiles(directory_, {"MN_02_01.dat"}));
+    const auto run = Run("midi --measures MN_02_01.dat -o no-such-folder/out.mid");
+    EXPECT_EQ(run.status, 1);
+    const auto json = nlohmann::json::parse(run.out);
+    EXPECT_THAT(json["reports"], ElementsAre("Can not write the file no-such-folder/out.mid"));
+    EXPECT_FALSE(json["events"].empty());
+}
+
 TEST_F(MidiCommandTest, ThePieceMustBeGivenOnce) {
     for (const std::string args : {"midi", "midi a.dat --measures b.dat", "midi --form dance a.dat",
                                    "midi a.dat --seed 4", "midi --form waltz"}) {
