@@ -8,6 +8,7 @@
 #include "app/DialogFont.h"
 #include "app/DialogTexts.h"
 #include "platform/GuiMessageSink.h"
+#include "platform/GuiWaitHook.h"
 #include "platform/HelpViewer.h"
 #include "platform/MessageSink.h"
 
@@ -24,6 +25,8 @@ DiceGameApp::DiceGameApp() {
 bool DiceGameApp::InitInstance() {
     GuiMessageSink messageSink;
     ScopedMessageSink reportsInBoxes(messageSink);
+    GuiWaitHook servingWait;
+    ScopedWaitHook waitsServeTheWindow(servingWait);
     HelpViewer helpViewer;
     {
         DiceGameDialog dialog(helpViewer);

@@ -9,7 +9,13 @@
 
 #include "app/AboutDialog.h"
 #include "app/AppIcon.h"
+#include "app/Composition.h"
 #include "app/DialogTexts.h"
+#include "app/PlaybackHandoff.h"
+#include "melody/MobileData.h"
+#include "melody/TickMath.h"
+#include "mfi/MFiData.h"
+#include "midiout/MusicPlayer.h"
 #include "platform/HelpViewer.h"
 
 namespace zamrit {
@@ -48,7 +54,7 @@ DiceGameDialog::DiceGameDialog(HelpViewer& helpViewer, std::function<std::uint32
     connect(quitButton_, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-DiceGameDialog::~DiceGameDialog() = default;
+DiceGameDialog::~DiceGameDialog() { StopPlayback(); }
 
 std::uint32_t DiceGameDialog::CurrentTimeSeed() {
     return static_cast<std::uint32_t>(std::time(nullptr));
@@ -138,7 +144,46 @@ void DiceGameDialog::ThrowDice() {
     }
 }
 
-void DiceGameDialog::OnPlay() {}
+void DiceGameDialog::OnPlay() {
+    PlaybackHandoff& handoff = PlaybackHandoff::Instance();
+    handoff.thePlayButton = playButton_;
+    playButton_->setEnabled(false);
+
+    auto melody = std::make_unique<MobileData>(static_cast<std::int32_t>(kPieceCapacity));
+    {
+        MFiData piece(kPieceVoiceType, kPieceCapacity);
+        if (formCombo_->currentIndex() != 0) {
+            ComposeMinuetTrio(dice_.firstDie, dice_.secondDie, piece);
+        } else {
+            ComposeDance(dice_.firstDie, dice_.secondDie, piece);
+        }
+        piece.ToMobileData(*melody);
+    }
+    const std::int32_t end = ClampToInt32(static_cast<std::int64_t>(melody->MeasureLength()) *
+                                          melody->MeasureCount());
+    const MobileData& playing = *melody;
+    handoff.SetMelody(std::move(melody));
+    playing.Play(OnPlayFinished, 0, end);
+}
+
+void DiceGameDialog::StopPlayback() {
+    // A playback still running stops at its next timer firing without calling its completion;
+    // one whose completion is pausing ends its pause. Then the worker resets and closes the
+    // device, and the melody the completion did not take is destroyed here.
+    PlaybackHandoff& handoff = PlaybackHandoff::Instance();
+    handoff.SetClosing(true);
+    MusicPlayer& player = MusicPlayer::Instance();
+    player.RequestStop();
+    player.WaitUntilIdle();
+    handoff.thePlayButton = nullptr;
+    handoff.TakeMelody().reset();
+    handoff.SetClosing(false);
+}
+
+void DiceGameDialog::done(int result) {
+    StopPlayback();
+    QDialog::done(result);
+}
 
 void DiceGameDialog::OnHelp() {
     helpViewer_.DisplayTopic(this, std::string(texts::kHelpFile), std::string(texts::kHelpTopic));

@@ -34,6 +34,8 @@ public:
     static constexpr std::uint32_t kCloseCommand = 0xF060;
     static constexpr std::uint32_t kMinimizeCommand = 0xF020;
     static constexpr std::uint32_t kRestoreCommand = 0xF120;
+    static constexpr std::int32_t kPieceVoiceType = 4;
+    static constexpr std::uint32_t kPieceCapacity = 0x60000;
 
     // The ids of the 32 bar labels, in bar order.
     static constexpr std::array<int, DiceState::kBars> kBarLabelIds{
@@ -57,9 +59,12 @@ public:
     QMenu& SystemMenu() { return *systemMenu_; }
 
     void ThrowDice();
-    virtual void OnPlay();
+    void OnPlay();
     void OnHelp();
     void OnSysCommand(std::uint32_t id, std::intptr_t param);
+
+    // Closing the window stops a running playback and waits for its worker.
+    void done(int result) override;
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -69,6 +74,7 @@ protected:
 
 private:
     void CreateControls();
+    void StopPlayback();
     void OnInitDialog();
     void SetItemText(int id, std::string_view text);
     void SetItemInt(int id, std::int32_t value);

@@ -1,0 +1,148 @@
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "app/DiceGameDialog.h"
+#include "app/MeasureOrder.h"
+#include "app/PlaybackHandoff.h"
+#include "melody/MobileData.h"
+#include "midiout/MusicPlayer.h"
+#include "platform/HelpViewer.h"
+#include "support/RecordedReports.h"
+#include "tools/MFiWriter.h"
+
+namespace zamrit {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr std::uint32_t kSeed = 777;
+
+// The MIDI key a fixture measure plays: one note per file, telling part and sum apart.
+int FixtureKey(const std::string& name) {
+    const int sum = std::stoi(name.substr(3, 2));
+    return 45 + sum + (name.starts_with("DB") ? 16 : 0);
+}
+
+// Short Dance measures: one note of 3 ticks, the bar 4 ticks long at 96 ticks per quarter and
+// 250 beats per minute, so a whole piece lasts a quarter of a second.
+void WriteShortDanceMeasures(const fs::path& folder) {
+    fs::create_directories(folder);
+    for (const std::string& name : AllMeasureFileNames()) {
+        if (!name.starts_with("DA") && !name.starts_with("DB")) continue;
+        MFiEventWriter events;
+        events.Tempo(0, 4, 250).Note(0, 0, static_cast<std::uint8_t>(FixtureKey(name) - 45), 3, 40).Command(4, 0xDF, 0);
+        MFiWriter file(4);
+        file.InfoText("vers", "0200").Track(events);
+        for (int empty = 1; empty < 4; ++empty) file.Track(MFiEventWriter());
+        ASSERT_TRUE(file.WriteFile(folder / name));
+    }
+}
+
+std::vector<std::string> ReadLines(const fs::path& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// The keys of the note-ons in a MIDI log ("1523 90 3C 64").
+std::vector<int> NoteOnKeys(const fs::path& log) {
+    std::vector<int> keys;
+    for (const std::string& line : ReadLines(log)) {
+        std::istringstream fields(line);
+        std::string time, status, key, velocity;
+        fields >> time >> status >> key >> velocity;
+        if (status.size() == 2 && status[0] == '9' && !velocity.empty() && velocity != "00") {
+            keys.push_back(std::stoi(key, nullptr, 16));
+        }
+    }
+    return keys;
+}
+
+class PlayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() / ("zamrit-play-" + std::to_string(::getpid()));
+        fs::remove_all(folder_);
+        WriteShortDanceMeasures(folder_);
+        previousFolder_ = fs::current_path();
+        fs::current_path(folder_);
+        log_ = folder_ / "midi.log";
+        setenv("ZAMRIT_MIDI_OUT", ("log:" + log_.string()).c_str(), 1);
+        dialog_ = std::make_unique<DiceGameDialog>(noHelp_, [] { return kSeed; });
+        dialog_->show();
+    }
+    void TearDown() override {
+        dialog_.reset();
+        fs::current_path(previousFolder_);
+        fs::remove_all(folder_);
+    }
+
+    QPushButton& Button(int id) { return *qobject_cast<QPushButton*>(dialog_->Item(id)); }
+    std::vector<int> ExpectedKeys() const {
+        std::vector<int> keys;
+        for (const std::string& name : MeasureOrder(PieceForm::Dance, dialog_->Dice())) {
+            if (fs::exists(folder_ / name)) keys.push_back(FixtureKey(name));
+        }
+        return keys;
+    }
+    QStringList SumLabels() const {
+        QStringList texts;
+        for (int id : DiceState::kSumLabelIds) texts << qobject_cast<QLabel*>(dialog_->Item(id))->text();
+        return texts;
+    }
+
+    fs::path folder_;
+    fs::path previousFolder_;
+    fs::path log_;
+    HelpViewer noHelp_{{"/nonexistent-folder"}};
+    std::unique_ptr<DiceGameDialog> dialog_;
+};
+
+TEST_F(PlayTest, PlayIsDisabledUntilAfterThePieceAndCreateMeanwhileChangesOnlyTheNumbers) {
+    testing::RecordedReports reports;
+    const std::vector<int> expected = ExpectedKeys();
+    const QStringList labelsAtPress = SumLabels();
+
+    QTest::mouseClick(&Button(DiceGameDialog::kPlayId), Qt::LeftButton);
+    EXPECT_FALSE(Button(DiceGameDialog::kPlayId).isEnabled());
+    QTest::mouseClick(&Button(DiceGameDialog::kCreateId), Qt::LeftButton);
+    EXPECT_NE(SumLabels(), labelsAtPress);
+    EXPECT_TRUE(Button(DiceGameDialog::kCreateId).isEnabled());
+
+    // The completion pauses 2 s on the worker thread before Play comes back.
+    QTRY_VERIFY_WITH_TIMEOUT(Button(DiceGameDialog::kPlayId).isEnabled(), 15000);
+    MusicPlayer::Instance().WaitUntilIdle();
+    EXPECT_EQ(NoteOnKeys(log_), expected);  // the piece of the press, not of the new throw
+    EXPECT_EQ(expected.size(), 24u);
+    EXPECT_EQ(ReadLines(log_).back().substr(ReadLines(log_).back().find(' ') + 1), "close");
+    EXPECT_EQ(PlaybackHandoff::Instance().TakeMelody(), nullptr);  // the completion destroyed it
+    EXPECT_TRUE(reports.Lines().empty());
+}
+
+TEST_F(PlayTest, AMissingMeasureIsReportedAndTheRestOfThePiecePlays) {
+    const std::string missing = MeasureOrder(PieceForm::Dance, dialog_->Dice())[17];
+    fs::remove(folder_ / missing);
+    const std::vector<int> expected = ExpectedKeys();
+    testing::RecordedReports reports;
+
+    QTest::mouseClick(&Button(DiceGameDialog::kPlayId), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(Button(DiceGameDialog::kPlayId).isEnabled(), 15000);
+    MusicPlayer::Instance().WaitUntilIdle();
+
+    EXPECT_EQ(reports.Lines(), (std::vector<std::string>{missing, "GENE01000007 Cant open file!"}));
+    EXPECT_EQ(expected.size(), 23u);
+    EXPECT_EQ(NoteOnKeys(log_), expected);
+}
+
+}  // namespace
+}  // namespace zamrit
