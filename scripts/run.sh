@@ -6,5 +6,7 @@ cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 build="${BUILD_DIR:-build}"
 cmake -S . -B "$build" >/dev/null
-cmake --build "$build" -j"$(nproc)" --target zamrit-dice
-"$build/cli/zamrit-dice" throw --form minuet "$@"
+cmake --build "$build" -j"$(nproc)" --target ZamritDiceGame measures helpfile
+# The game reads its measure files from the folder it is started in.
+cd "$build/measures"
+exec ../app/ZamritDiceGame "$@"
