@@ -1,10 +1,28 @@
 #include "platform/TimerService.h"
 
+#include <pthread.h>
+#include <sched.h>
+
+#include <algorithm>
 #include <atomic>
 
 namespace zamrit {
+namespace {
 
-TimerService::TimerService() : thread_([this] { Run(); }) {}
+constexpr int kTimerThreadPriority = 10;
+
+// Like the multimedia timer thread it stands in for, the timer thread runs ahead of ordinary
+// work where the system lets it, so that a busy machine does not delay the firings. Where it
+// may not (no permission), it runs at the ordinary priority.
+void RaiseToTimerPriority(std::thread& thread) {
+    sched_param param{};
+    param.sched_priority = std::min(kTimerThreadPriority, sched_get_priority_max(SCHED_FIFO));
+    pthread_setschedparam(thread.native_handle(), SCHED_FIFO, &param);
+}
+
+}  // namespace
+
+TimerService::TimerService() : thread_([this] { Run(); }) { RaiseToTimerPriority(thread_); }
 
 TimerService::TimerService(ManualClock& clock) : manual_(&clock), thread_([this] { Run(); }) {}
 
