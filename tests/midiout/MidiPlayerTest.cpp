@@ -43,6 +43,17 @@ TEST_F(MidiPlayerTest, WaitsTheDelayOfEachDeltaInWholeMilliseconds) {
     EXPECT_TRUE(reports.Lines().empty());
 }
 
+// At 960 ticks per quarter and 120 beats per minute a tick lasts 0.52 ms: one tick rounds down
+// to 0 ms and goes out in the same firing, two ticks wait 1 ms.
+TEST_F(MidiPlayerTest, DelayThatRoundsDownToZeroGoesOutInTheSameFiring) {
+    auto sequence = ReadySequence(Events(Tempo(0, 500000), NoteOn(0, 60), NoteOff(1, 60), NoteOn(2, 61),
+                                         NoteOff(0, 61), EndOfTrack(0)));
+    sequence->division = 960;
+    Play(*sequence);
+    EXPECT_EQ(device.Lines(), (Lines{"0 F0 7E 7F 09 01 F7", "51000 90 3C 64", "51000 80 3C 00", "52000 90 3D 64",
+                                     "52000 80 3D 00"}));
+}
+
 // 999 µs per quarter is too fast: 60 beats per minute. Seven seconds per quarter (8 beats per
 // minute) is too slow: 10. A tempo sets the delays of the events after it.
 TEST_F(MidiPlayerTest, ClampsTempoThatIsTooFastOrTooSlow) {
