@@ -8,6 +8,7 @@
 
 #include "gui/ModalWatcher.h"
 #include "platform/GuiMessageSink.h"
+#include "platform/WaitHook.h"
 
 namespace zamrit {
 namespace {
@@ -54,6 +55,23 @@ TEST(GuiMessageSinkTest, AReportFromAnotherThreadWaitsForOkWhileTheWindowKeepsRu
     reporter.join();
     EXPECT_EQ(boxes, 1);
     EXPECT_TRUE(waitedForOk);
+}
+
+TEST(GuiMessageSinkTest, TheGuiThreadAnswersReportsWhileItSleepsInALibraryWait) {
+    // The player's requesting thread polls with the library's sleep; on the GUI thread that
+    // sleep keeps serving queued calls, so a report from the worker gets its box meanwhile.
+    GuiMessageSink sink;
+    std::atomic<bool> returned{false};
+    int boxes = 0;
+    testing::ModalWatcher watcher([&](QWidget& modal) { ExpectBoxAndPressOk(modal, boxes); });
+    std::thread reporter([&] {
+        sink.Show(kLine);
+        returned = true;
+    });
+    for (int poll = 0; poll < 100 && !returned; ++poll) SleepMilliseconds(50);
+    EXPECT_TRUE(returned.load());
+    reporter.join();
+    EXPECT_EQ(boxes, 1);
 }
 
 TEST(GuiMessageSinkTest, ShutdownReleasesWaitingReportersAndLaterLinesGoToStandardError) {
