@@ -70,8 +70,9 @@ void MeasureComposer::AddAccompaniment(Measure& measure, const Chord& chord, boo
     const std::int32_t root = KeyOfStep(NearestOctave(chord.root, style_.bassCentre));
     const std::int32_t fifthBelow = KeyOfStep(NearestOctave(chord.root + 4, style_.bassCentre - 5));
     const std::int32_t third = KeyOfStep(NearestOctave(chord.root + 2, style_.innerCentre));
-    const std::int32_t colour =
-        KeyOfStep(NearestOctave(chord.root + (chord.seventh ? 6 : 4), style_.innerCentre));
+    // The inner voice's second note (fifth, or seventh of a seventh chord) stays close to its
+    // third, so that the voice moves by small steps.
+    const std::int32_t colour = KeyOfStep(NearestOctave(chord.root + (chord.seventh ? 6 : 4), third));
     const bool even = sum % 2 == 0;
 
     switch (style_.accompaniment) {
