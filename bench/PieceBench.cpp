@@ -3,43 +3,26 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <string>
-#include <vector>
-
-#include <unistd.h>
-
 #include "app/Composition.h"
 #include "app/MeasureOrder.h"
 #include "melody/MobileData.h"
 #include "mfi/MFiData.h"
 #include "midiseq/MidiF0Data.h"
-#include "tests/support/MeasureFiles.h"
 
 namespace zamrit {
 namespace {
 
 constexpr std::int32_t kCapacity = 0x60000;
 
-// The 448 measure files, written once by the MFi writer into a folder of their own that
-// becomes the current directory, as the game's is.
-class MeasureFolder {
-public:
-    MeasureFolder()
-        : path_(std::filesystem::temp_directory_path() /
-                ("zamrit-bench-measures-" + std::to_string(::getpid()))) {
-        testing::WriteMeasureFiles(path_, AllMeasureFileNames());
-        std::filesystem::current_path(path_);
-    }
-    ~MeasureFolder() {
-        std::filesystem::current_path(std::filesystem::temp_directory_path());
-        std::filesystem::remove_all(path_);
-    }
-
-private:
-    std::filesystem::path path_;
-};
-
-void UseMeasureFolder() { static MeasureFolder folder; }
+// The game's 448 measure files, as the build generates them; their folder becomes the
+// current directory, as the game's is.
+void UseMeasureFolder() {
+    static const bool entered = [] {
+        std::filesystem::current_path(ZAMRIT_MEASURE_DIR);
+        return true;
+    }();
+    benchmark::DoNotOptimize(entered);
+}
 
 DiceState MinuetTrioDice() {
     RuntimeRandom random(2026);
