@@ -1,6 +1,7 @@
 // Loads arbitrary bytes as an MFi melody file, the way the game loads a measure: the image
 // is read into an MFiData, its track 0 is appended to a piece, and both are handed to a
-// playable melody and measured. Reports are counted and dropped.
+// playable melody and measured. The bytes are also read as a single track chunk. Reports are
+// counted and dropped.
 //
 // The buffer is smaller than a file buffer of the game (0x60000 bytes): reading up to and
 // never past its end works the same at any size, and a chunk length that runs to the end
@@ -36,6 +37,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     loaded.ToMobileData(melody);
     melody.MeasureLength();
     melody.MeasureCount();
+
+    // The same bytes as one "trac" chunk under the voice type named by the last byte, so that
+    // the note rules of every voice type are read, the ones MFiData refuses included.
+    if (size > 0) {
+        MFiTrack::ChannelTypes types{};
+        types.fill(MFiTrack::kMelodyChannel);
+        types[9] = MFiTrack::kDrumChannel;
+        MFiTrack track(MFiBytes(std::span<const std::uint8_t>(data, size), kFuzzBufferSize), 0,
+                       data[size - 1], types);
+        track.timeBase = 48;
+        track.RescaleTimeBase(96);
+    }
 
     if (const MFiTrack* first = loaded.GetTrack(0)) {
         MFiData piece(4, 0x60000);
