@@ -1,6 +1,7 @@
 #pragma once
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -20,7 +21,9 @@ struct ToolRun {
 
 // Runs `zamrit-dice ARGS` through the shell, in `directory` when one is given.
 inline ToolRun RunTool(const std::string& args, const std::string& directory = {}) {
-    const auto errPath = std::filesystem::temp_directory_path() / "zamrit-tool-stderr.txt";
+    // One file per test process: tests of the tool run side by side under ctest -j.
+    const auto errPath = std::filesystem::temp_directory_path() /
+                         ("zamrit-tool-stderr-" + std::to_string(::getpid()) + ".txt");
     std::string command = std::string(ZAMRIT_DICE) + " " + args + " 2>" + errPath.string();
     if (!directory.empty()) command = "cd '" + directory + "' && " + command;
 
@@ -32,10 +35,13 @@ inline ToolRun RunTool(const std::string& args, const std::string& directory = {
     while ((read = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0) run.out.append(chunk.data(), read);
     const int status = pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errPath);
-    std::stringstream text;
-    text << err.rdbuf();
-    run.err = text.str();
+    {
+        std::ifstream err(errPath);
+        std::stringstream text;
+        text << err.rdbuf();
+        run.err = text.str();
+    }
+    std::filesystem::remove(errPath);
     return run;
 }
 
