@@ -351,12 +351,15 @@ void MFiTrack::MergeOverlappingNotes() {
         if (event.kind != kNoteEvent || event.channel < 0 || event.channel >= kChannelCount) continue;
         const std::int32_t c = event.channel;
         if (remaining[c] > 0) {
+            // Joined into the note that still sounds, which stays the one later notes join:
+            // a third overlapping note must not lengthen the empty event this one becomes.
             MusicEvent& sounding = trackData->At(last[c]);
             sounding.duration = AddTicks(sounding.duration, event.duration);
             event.kind = kEmptyEvent;
             event.channel = 0;
+        } else {
+            last[c] = i;
         }
-        last[c] = i;
         remaining[c] = event.duration;
     }
 }

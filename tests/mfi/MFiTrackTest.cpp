@@ -282,6 +282,14 @@ TEST(MFiTrackTest, OverlappingNotesOfAChannelAreJoined) {
     EXPECT_THAT(Describe(read.track),
                 ElementsAre("note d0 c0 k55 g50 v64", "empty d10", "note d0 c1 k55 g5 v64",
                             "note d20 c0 k59 g8 v64", "note d4 c1 k55 g5 v64"));
+
+    // A third note within the second keeps lengthening the note that sounds.
+    const ReadTrack three(MFiEventWriter()
+                              .Note(0, 0, 10, 30, 32)
+                              .Note(10, 0, 12, 20, 32)
+                              .Note(10, 0, 14, 20, 32));
+    EXPECT_THAT(Describe(three.track),
+                ElementsAre("note d0 c0 k55 g70 v64", "empty d10", "empty d10"));
 }
 
 TEST(MFiTrackTest, TiedNotesOfTheSameKeyAreJoinedAndTheGapsPurged) {
