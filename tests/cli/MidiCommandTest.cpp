@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "app/MeasureOrder.h"
+#include "support/ShellCommand.h"
 #include "support/MeasureFiles.h"
 #include "support/ToolRun.h"
 #include "tools/MFiWriter.h"
@@ -17,6 +18,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using testing::Lines;
 using testing::RunTool;
 
 constexpr int kNoteOn = 0x90;
@@ -115,22 +117,7 @@ TEST_F(MidiCommandTest, AFileBecomesTheReadySequence) {
 }
 
 std::string RunMidicsv(const std::filesystem::path& file) {
-    const std::string command = "midicsv '" + file.string() + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return {};
-    std::string out;
-    std::array<char, 4096> chunk{};
-    std::size_t read = 0;
-    while ((read = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0) out.append(chunk.data(), read);
-    pclose(pipe);
-    return out;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
+    return testing::RunShellCommand("midicsv '" + file.string() + "'").out;
 }
 
 // The lines midicsv prints for the events of the sequence, as the tool printed them.

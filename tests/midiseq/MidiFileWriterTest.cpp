@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "MidiEvents.h"
+#include "support/ShellCommand.h"
 #include "midiseq/MidiF0Data.h"
 
 namespace zamrit {
@@ -21,6 +22,7 @@ using ::testing::ElementsAreArray;
 using testing::Control;
 using testing::Meta;
 using testing::MidiEvent;
+using testing::Lines;
 using testing::TimedNote;
 
 constexpr std::int32_t kCapacity = 0x60000;
@@ -85,22 +87,7 @@ TEST(MidiFileWriterTest, EventsWithoutAFileFormPassOnTheirTime) {
 }
 
 std::string RunMidicsv(const std::filesystem::path& file) {
-    const std::string command = "midicsv '" + file.string() + "' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return {};
-    std::string out;
-    std::array<char, 4096> chunk{};
-    std::size_t read = 0;
-    while ((read = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0) out.append(chunk.data(), read);
-    pclose(pipe);
-    return out;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
+    return testing::RunShellCommand("midicsv '" + file.string() + "' 2>&1").out;
 }
 
 TEST(MidiFileWriterTest, AnIndependentReaderSeesTheSameEventsAndTimes) {

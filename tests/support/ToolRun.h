@@ -1,14 +1,13 @@
 #pragma once
 
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include "support/ShellCommand.h"
 
 namespace zamrit::testing {
 
@@ -27,14 +26,8 @@ inline ToolRun RunTool(const std::string& args, const std::string& directory = {
     std::string command = std::string(ZAMRIT_DICE) + " " + args + " 2>" + errPath.string();
     if (!directory.empty()) command = "cd '" + directory + "' && " + command;
 
-    ToolRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    std::array<char, 4096> chunk{};
-    std::size_t read = 0;
-    while ((read = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0) run.out.append(chunk.data(), read);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    CommandResult result = RunShellCommand(command);
+    ToolRun run{result.status, std::move(result.out), {}};
     {
         std::ifstream err(errPath);
         std::stringstream text;
