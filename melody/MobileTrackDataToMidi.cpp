@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "melody/MidiEventKind.h"
 #include "melody/MobileCommand.h"
 #include "melody/MobileTrackData.h"
 #include "midiseq/MidiF0Data.h"
@@ -14,10 +15,6 @@ namespace {
 constexpr std::int32_t kMidiChannels = 16;
 constexpr std::int32_t kDrumChannel = 9;  // MIDI channel 10
 
-constexpr std::int32_t kControlChange = 0xB0;
-constexpr std::int32_t kProgramChange = 0xC0;
-constexpr std::int32_t kPitchBendChange = 0xE0;
-constexpr std::int32_t kMeta = 0xFF;
 constexpr std::int32_t kVolumeController = 7;
 constexpr std::int32_t kPanController = 10;
 
@@ -69,7 +66,7 @@ std::int32_t ConvertCommand(const MusicEvent& command, MusicEvent& converted, Dr
     const std::int32_t channel = command.channel;
     switch (command.code) {
     case kVoice:
-        if (!drums.InDrumMode(channel)) return kProgramChange;
+        if (!drums.InDrumMode(channel)) return kMidiProgramChange;
         drums.drumKey[channel] = command.value;  // the drum the channel's notes play
         return kEmptyEvent;
     case kDrumMode:
@@ -77,18 +74,18 @@ std::int32_t ConvertCommand(const MusicEvent& command, MusicEvent& converted, Dr
         return kEmptyEvent;
     case kVolume:
         converted.code = kVolumeController;
-        return kControlChange;
+        return kMidiControlChange;
     case kPan:
         converted.code = kPanController;
-        return kControlChange;
+        return kMidiControlChange;
     case kTempo:
         converted.code = MidiTrackData::kSetTempo;
-        return kMeta;
+        return kMidiMeta;
     case kTrackEnd:
         converted.code = MidiTrackData::kEndOfTrack;
-        return kMeta;
+        return kMidiMeta;
     case kPitchBend:
-        return kPitchBendChange;
+        return kMidiPitchBend;
     default:
         MobileTrackData::ReportError(0x0C000001);
         return kEmptyEvent;

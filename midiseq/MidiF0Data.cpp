@@ -4,6 +4,8 @@
 #include <array>
 #include <limits>
 
+#include "melody/MidiEventKind.h"
+#include "melody/MobileCommand.h"
 #include "melody/ModuleReporter.h"
 #include "melody/OnceOnlyWarnings.h"
 
@@ -33,8 +35,6 @@ OnceOnlyWarnings& Warnings() {
     return warnings;
 }
 
-constexpr std::int32_t kNoteOn = 0x90;
-constexpr std::int32_t kNoteWithDuration = 0x10;
 
 }  // namespace
 
@@ -77,9 +77,9 @@ std::int32_t MidiF0Data::MeasureLength() const {
 std::int32_t MidiF0Data::TrimLeadingMeasures() {
     std::int32_t firstNoteKind = 0;
     if (state == kStateReady) {
-        firstNoteKind = kNoteOn;
+        firstNoteKind = kMidiNoteOn;
     } else if (state == kStateUnderConstruction) {
-        firstNoteKind = kNoteWithDuration;
+        firstNoteKind = kNoteEvent;
     } else {
         ReportError(0x04000005);
         return 0;

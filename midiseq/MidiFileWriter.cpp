@@ -5,20 +5,13 @@
 #include <fstream>
 #include <span>
 
+#include "melody/MidiEventKind.h"
 #include "melody/MusicConversions.h"
 #include "midiseq/MidiF0Data.h"
 
 namespace zamrit {
 namespace {
 
-constexpr std::int32_t kNoteOff = 0x80;
-constexpr std::int32_t kNoteOn = 0x90;
-constexpr std::int32_t kControlChange = 0xB0;
-constexpr std::int32_t kProgramChange = 0xC0;
-constexpr std::int32_t kPitchBend = 0xE0;
-constexpr std::int32_t kExclusive = 0xF0;
-constexpr std::int32_t kExclusiveContinued = 0xF7;
-constexpr std::int32_t kMeta = 0xFF;
 
 // Stored exclusives: the status byte, one length byte, then the body ending in F7.
 constexpr std::size_t kStoredExclusiveHead = 2;
@@ -57,35 +50,35 @@ private:
 };
 
 bool IsMeta(const MusicEvent& event, std::int32_t type) {
-    return event.kind == kMeta && event.code == type;
+    return event.kind == kMidiMeta && event.code == type;
 }
 
 // Writes the event's status and data (no delta); false when it has no form in a file.
 bool WriteEventBody(const MusicEvent& event, ByteWriter& out) {
     const std::int32_t channel = event.channel & 0x0F;
     switch (event.kind) {
-    case kNoteOff:
-    case kNoteOn:
+    case kMidiNoteOff:
+    case kMidiNoteOn:
         out.Byte(event.kind | channel);
         out.DataByte(event.key);
         out.DataByte(event.velocity);
         return true;
-    case kControlChange:
-        out.Byte(kControlChange | channel);
+    case kMidiControlChange:
+        out.Byte(kMidiControlChange | channel);
         out.DataByte(event.code);
         out.DataByte(event.value);
         return true;
-    case kProgramChange:
-        out.Byte(kProgramChange | channel);
+    case kMidiProgramChange:
+        out.Byte(kMidiProgramChange | channel);
         out.DataByte(event.value);
         return true;
-    case kPitchBend:
-        out.Byte(kPitchBend | channel);
+    case kMidiPitchBend:
+        out.Byte(kMidiPitchBend | channel);
         out.DataByte(event.key);
         out.DataByte(event.value);
         return true;
-    case kExclusive:
-    case kExclusiveContinued: {
+    case kMidiExclusive:
+    case kMidiExclusiveContinued: {
         const auto stored = event.DataBytes();
         if (stored.size() < kStoredExclusiveHead) return false;
         const auto body = stored.subspan(kStoredExclusiveHead);
@@ -94,8 +87,8 @@ bool WriteEventBody(const MusicEvent& event, ByteWriter& out) {
         out.Bytes(body);
         return true;
     }
-    case kMeta:
-        out.Byte(kMeta);
+    case kMidiMeta:
+        out.Byte(kMidiMeta);
         out.DataByte(event.code);
         if (event.code == MidiTrackData::kSetTempo) {
             out.VariableLength(3);
@@ -127,7 +120,7 @@ std::vector<std::uint8_t> TrackEvents(const MidiF0Data& sequence) {
     if (sequence.timeSignature != 0 && !sequence.track->FindTimeSignature(signature)) {
         out.VariableLength(0);
         MusicEvent timeSignature(0);
-        timeSignature.kind = kMeta;
+        timeSignature.kind = kMidiMeta;
         timeSignature.code = MidiTrackData::kTimeSignature;
         timeSignature.value = sequence.timeSignature;
         WriteEventBody(timeSignature, out);

@@ -1,5 +1,6 @@
 #include "midiseq/MidiStatus.h"
 
+#include "melody/MidiEventKind.h"
 #include "melody/ModuleReporter.h"
 #include "melody/MusicConversions.h"
 #include "melody/TickMath.h"
@@ -14,10 +15,6 @@ constexpr std::array<ErrorText, 1> kTexts{{
 
 constexpr ModuleReporter kReporter{"MDSS", kTexts, "Error occured in MidiStatus"};
 
-constexpr std::int32_t kControlChange = 0xB0;
-constexpr std::int32_t kProgramChange = 0xC0;
-constexpr std::int32_t kPitchBend = 0xE0;
-constexpr std::int32_t kMeta = 0xFF;
 
 bool InTable(std::int32_t index, std::int32_t size) { return index >= 0 && index < size; }
 
@@ -37,20 +34,20 @@ MidiStatus::MidiStatus() {
 }
 
 void MidiStatus::Record(const MusicEvent& event) {
-    if (event.kind == kMeta) {
+    if (event.kind == kMidiMeta) {
         if (event.code == MidiTrackData::kSetTempo) tempo = event.value;
         if (event.code == MidiTrackData::kTimeSignature) timeSignature = event.value;
         return;
     }
     if (!InTable(event.channel, kChannels)) return;
     switch (event.kind) {
-    case kControlChange:
+    case kMidiControlChange:
         if (InTable(event.code, kControllers)) controllers[event.channel][event.code] = event.value;
         break;
-    case kProgramChange:
+    case kMidiProgramChange:
         programs[event.channel] = event.value;
         break;
-    case kPitchBend:
+    case kMidiPitchBend:
         pitchBends[event.channel] = {event.value, event.key};
         break;
     default:
@@ -77,17 +74,17 @@ std::vector<std::unique_ptr<MusicEvent>> MidiStatus::MakeEvents() const {
     std::vector<std::unique_ptr<MusicEvent>> events;
     for (std::int32_t channel = 0; channel < kChannels; ++channel) {
         if (programs[channel] != kNotSeen) {
-            auto& program = events.emplace_back(ChannelEvent(kProgramChange, channel));
+            auto& program = events.emplace_back(ChannelEvent(kMidiProgramChange, channel));
             program->value = programs[channel];
         }
         if (pitchBends[channel][0] != kNotSeen) {
-            auto& bend = events.emplace_back(ChannelEvent(kPitchBend, channel));
+            auto& bend = events.emplace_back(ChannelEvent(kMidiPitchBend, channel));
             bend->value = pitchBends[channel][0];
             bend->key = pitchBends[channel][1];
         }
         for (std::int32_t number = 0; number < kControllers; ++number) {
             if (controllers[channel][number] == kNotSeen) continue;
-            auto& control = events.emplace_back(ChannelEvent(kControlChange, channel));
+            auto& control = events.emplace_back(ChannelEvent(kMidiControlChange, channel));
             control->code = number;
             control->value = controllers[channel][number];
         }
@@ -98,7 +95,7 @@ std::vector<std::unique_ptr<MusicEvent>> MidiStatus::MakeEvents() const {
     if (timeSignature != kNotSeen) {
         if (timeSignature == 0) ReportError(0x37000002);
         auto& event = events.emplace_back(std::make_unique<MusicEvent>(0));
-        event->kind = kMeta;
+        event->kind = kMidiMeta;
         event->code = MidiTrackData::kTimeSignature;
         event->value = timeSignature;
         event->SetData(MakeTimeSignatureData(timeSignature));

@@ -5,6 +5,8 @@
 #include <limits>
 #include <queue>
 
+#include "melody/MidiEventKind.h"
+#include "melody/MobileCommand.h"
 #include "melody/ModuleReporter.h"
 #include "melody/TickMath.h"
 
@@ -52,25 +54,19 @@ constexpr std::array<ErrorText, 36> kTexts{{
 
 constexpr ModuleReporter kReporter{"MDTK", kTexts, "MidiTrackData error."};
 
-constexpr std::int32_t kNoteWithDuration = 0x10;
-constexpr std::int32_t kNoteOff = 0x80;
-constexpr std::int32_t kNoteOn = 0x90;
-constexpr std::int32_t kExclusive = 0xF0;
-constexpr std::int32_t kMeta = 0xFF;
-constexpr std::int32_t kEmpty = 0;
 
 // An event whose data is at least this long is suspect when the track lets it go, unless
 // its code marks it as a long message on purpose.
 constexpr std::int32_t kLongDataCode = 127;
 
 bool IsMeta(const MusicEvent& event, std::int32_t type) {
-    return event.kind == kMeta && event.code == type;
+    return event.kind == kMidiMeta && event.code == type;
 }
 
 std::unique_ptr<MusicEvent> MakeMeta(std::int32_t delta, std::int32_t type, std::int32_t value,
                                      std::span<const std::uint8_t> data) {
     auto event = std::make_unique<MusicEvent>(delta);
-    event->kind = kMeta;
+    event->kind = kMidiMeta;
     event->code = type;
     event->value = value;
     event->SetData(data);
@@ -94,7 +90,7 @@ struct PlacedLater {
 
 std::unique_ptr<MusicEvent> MakeNoteOff(const PendingNoteOff& note) {
     auto event = std::make_unique<MusicEvent>();
-    event->kind = kNoteOff;
+    event->kind = kMidiNoteOff;
     event->key = note.key;
     event->channel = note.channel;
     event->velocity = MidiTrackData::kNoteOffVelocity;
@@ -162,7 +158,7 @@ void MidiTrackData::InsertMasterVolume(std::int32_t volume, std::int32_t positio
     const std::array<std::uint8_t, 9> bytes{0xF0, 0x07, 0x7F, 0x7F, 0x04, 0x01,
                                             0x00, static_cast<std::uint8_t>(volume), 0xF7};
     auto event = std::make_unique<MusicEvent>(0);
-    event->kind = kExclusive;
+    event->kind = kMidiExclusive;
     event->code = 1;
     event->value = volume;
     event->SetData(bytes);
@@ -179,7 +175,7 @@ void MidiTrackData::Purge() {
             if (sum < 0) ReportError(0x0D000001);
             event->delta = ClampToInt32(sum);
         }
-        if (event->kind == kEmpty) {
+        if (event->kind == kEmptyEvent) {
             carried = event->delta;
             carrying = true;
             continue;
@@ -205,9 +201,9 @@ void MidiTrackData::Finalize() {
 void MidiTrackData::RemoveTimelessNotes() {
     std::int64_t notes = 0;
     for (const auto& event : events_) {
-        if (event->kind != kNoteWithDuration) continue;
+        if (event->kind != kNoteEvent) continue;
         if (event->duration <= 0 || event->velocity == 0) {
-            event->kind = kEmpty;
+            event->kind = kEmptyEvent;
         } else {
             ++notes;
         }
@@ -220,7 +216,7 @@ void MidiTrackData::RemoveTimelessNotes() {
         ReportError(0x0D000006);
         std::int64_t seen = 0;
         for (const auto& event : events_) {
-            if (event->kind == kNoteWithDuration && ++seen > room) event->kind = kEmpty;
+            if (event->kind == kNoteEvent && ++seen > room) event->kind = kEmptyEvent;
         }
     }
     Purge();
@@ -252,9 +248,9 @@ void MidiTrackData::PairNotes() {
     for (auto& event : events_) {
         tick += event->delta;
         placeNoteOffsDueBy(tick);
-        if (event->kind == kNoteWithDuration) {
+        if (event->kind == kNoteEvent) {
             pending.push({tick + event->duration, order++, event->key, event->channel});
-            event->kind = kNoteOn;
+            event->kind = kMidiNoteOn;
             event->duration = 0;
         }
         place(std::move(event), tick);
@@ -284,11 +280,11 @@ void MidiTrackData::OrderNoteOffs() {
     std::vector<std::int32_t> noteOnsAtTick;
     for (std::int32_t i = 0; i < count(); ++i) {
         if (events_[i]->delta != 0) noteOnsAtTick.clear();
-        if (events_[i]->kind == kNoteOff && !noteOnsAtTick.empty()) {
+        if (events_[i]->kind == kMidiNoteOff && !noteOnsAtTick.empty()) {
             const std::int32_t j = noteOnsAtTick.back();
             SwapKeepingTimes(i, j);
             noteOnsAtTick.back() = i;  // the note-on now lies at i, the note-off at j
-        } else if (events_[i]->kind == kNoteOn) {
+        } else if (events_[i]->kind == kMidiNoteOn) {
             noteOnsAtTick.push_back(i);
         }
     }
@@ -319,11 +315,11 @@ std::int32_t MidiTrackData::Rescale(std::int32_t oldDivision, std::int32_t newDi
         const std::int32_t scaled = ClampToInt32(ticks * newDivision / oldDivision);
         carry = ticks - std::int64_t{scaled} * oldDivision / newDivision;
         event->delta = scaled;
-        if (event->kind != kNoteWithDuration) continue;
+        if (event->kind != kNoteEvent) continue;
         event->duration = ClampToInt32(std::int64_t{event->duration} * newDivision / oldDivision);
         if (event->duration == 0) {
             if (mode == 1) {
-                event->kind = kEmpty;
+                event->kind = kEmptyEvent;
             } else {
                 event->duration = 1;
             }
