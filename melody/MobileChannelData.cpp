@@ -4,13 +4,6 @@
 #include "melody/TickMath.h"
 
 namespace zamrit {
-namespace {
-
-bool IsTrackEnd(const MusicEvent& event) {
-    return event.kind == kCommandEvent && event.code == kTrackEnd;
-}
-
-}  // namespace
 
 MobileChannelData::MobileChannelData(std::int32_t index, std::int32_t channelType,
                                      std::int32_t capacity)
@@ -36,7 +29,7 @@ std::unique_ptr<MobileChannelData> MobileChannelData::Extract(const MobileChanne
             copy.CopyFrom(*event);
             placeFirst(copy);
             if (event->duration + tick >= endTick) copy.duration = ClampToInt32(endTick - tick);
-        } else if (tick == endTick && tick >= startTick && IsTrackEnd(*event)) {
+        } else if (tick == endTick && tick >= startTick && event->IsCommand(kTrackEnd)) {
             MusicEvent& copy = range->AppendNew();
             copy.CopyFrom(*event);
             placeFirst(copy);
@@ -85,7 +78,7 @@ void MobileChannelData::AppendTrackEnd() { AppendCommand(0, kTrackEnd, 0); }
 
 bool MobileChannelData::HasTrackEnd() const {
     for (const auto& event : events_) {
-        if (IsTrackEnd(*event)) return true;
+        if (event->IsCommand(kTrackEnd)) return true;
     }
     return false;
 }

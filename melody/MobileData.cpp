@@ -1,11 +1,10 @@
 #include "melody/MobileData.h"
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
 #include "melody/MobileCommand.h"
 #include "melody/ModuleReporter.h"
+#include "melody/MusicConversions.h"
 #include "melody/TickMath.h"
 
 namespace zamrit {
@@ -54,7 +53,7 @@ void MobileData::AddTrack(const MobileTrackData& track) {
             ReportError(0x05000002);
         } else {
             MobileChannelData& list = *channels[first + event->channel];
-            if (event->kind == kCommandEvent && event->code == kDrumMode) {
+            if (event->IsCommand(kDrumMode)) {
                 list.channelType =
                     event->value == 1 ? MobileChannelData::kDrum : MobileChannelData::kMelody;
             }
@@ -64,18 +63,7 @@ void MobileData::AddTrack(const MobileTrackData& track) {
     }
 }
 
-std::int32_t MobileData::MeasureLength() const {
-    if (timeSignature == 0 || timeBase == 0) return kDefaultMeasureLength;
-    const std::int32_t denominator = timeSignature % 256;
-    const std::int32_t numerator = timeSignature / 256;
-    if (denominator == 0) return kDefaultMeasureLength;
-    const double ticks = 4.0 / denominator * numerator * timeBase;
-    // A signature that gives no measure a whole positive length counts as none.
-    if (!(ticks >= 1.0 && ticks <= std::numeric_limits<std::int32_t>::max())) {
-        return kDefaultMeasureLength;
-    }
-    return static_cast<std::int32_t>(ticks);
-}
+std::int32_t MobileData::MeasureLength() const { return MeasureTicks(timeSignature, timeBase); }
 
 std::int32_t MobileData::MeasureCount() const {
     const std::int32_t unit = MeasureLength();

@@ -8,6 +8,7 @@
 
 #include "melody/MobileChannelData.h"
 #include "melody/MobileTrackData.h"
+#include "melody/MusicConversions.h"
 
 namespace zamrit {
 
@@ -20,7 +21,7 @@ public:
     static constexpr std::int32_t kMaxChannelLists = 256;
     static constexpr std::int32_t kListsPerTrack = 4;
     static constexpr std::int32_t kListCapacity = 0x60000;
-    static constexpr std::int32_t kDefaultMeasureLength = 384;
+    static constexpr std::int32_t kDefaultMeasureLength = zamrit::kDefaultMeasureLength;
 
     explicit MobileData(std::int32_t capacity);
 

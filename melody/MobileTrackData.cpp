@@ -36,10 +36,6 @@ OnceOnlyWarnings& Warnings() {
 constexpr std::array<std::int32_t, 13> kChannelCommands{33, 34, 35, 36, 39, 40, 42,
                                                         43, 49, 50, 51, 53, 71};
 
-bool IsTrackEnd(const MusicEvent& event) {
-    return event.kind == kCommandEvent && event.code == kTrackEnd;
-}
-
 }  // namespace
 
 MobileTrackData::MobileTrackData(std::int32_t /*capacity*/) { ReportOnce(0); }
@@ -153,7 +149,7 @@ void MobileTrackData::Merge(std::int32_t channel,
 
     while (j < old.size() || i < events.size()) {
         // Of the track ends the merge has passed, only the newest stays one.
-        if (!events_.empty() && IsTrackEnd(*events_.back())) {
+        if (!events_.empty() && events_.back()->IsCommand(kTrackEnd)) {
             const std::int32_t last = count() - 1;
             if (trackEnd && *trackEnd != last) events_[*trackEnd]->kind = kEmptyEvent;
             trackEnd = last;

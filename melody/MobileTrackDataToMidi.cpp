@@ -21,7 +21,7 @@ constexpr std::int32_t kPanController = 10;
 bool IsMidiChannel(std::int32_t channel) { return channel >= 0 && channel < kMidiChannels; }
 
 bool IsDrumModeOn(const MusicEvent& event) {
-    return event.kind == kCommandEvent && event.code == kDrumMode && event.value == 1;
+    return event.IsCommand(kDrumMode) && event.value == 1;
 }
 
 // The channels that drum-mode channels and melodic events of channel 9 may move to: first
@@ -137,7 +137,7 @@ void MobileTrackData::ConvertToMidi(MidiF0Data& sequence, std::int32_t timeBase,
             converted->channel = channel;
         }
 
-        const bool masterVolume = event.kind == kCommandEvent && event.code == kMasterVolume;
+        const bool masterVolume = event.IsCommand(kMasterVolume);
         if (masterVolume && !silenced) {
             // Goes to the very front; the command's own time is dropped.
             track.InsertMasterVolume(event.value, 0);

@@ -1,5 +1,7 @@
 #include "melody/MusicConversions.h"
 
+#include <limits>
+
 #include "melody/ErrorReporting.h"
 
 namespace zamrit {
@@ -11,6 +13,18 @@ std::int32_t TempoToBpm(std::int32_t microsecondsPerQuarter) {
         millisecondsPerQuarter = 1;
     }
     return 60000 / millisecondsPerQuarter;
+}
+
+std::int32_t MeasureTicks(std::int32_t timeSignature, std::int32_t ticksPerQuarter) {
+    if (timeSignature == 0 || ticksPerQuarter == 0) return kDefaultMeasureLength;
+    const std::int32_t denominator = timeSignature % 256;
+    const std::int32_t numerator = timeSignature / 256;
+    if (denominator == 0) return kDefaultMeasureLength;
+    const double ticks = 4.0 / denominator * numerator * ticksPerQuarter;
+    if (!(ticks >= 1.0 && ticks <= std::numeric_limits<std::int32_t>::max())) {
+        return kDefaultMeasureLength;
+    }
+    return static_cast<std::int32_t>(ticks);
 }
 
 std::array<std::uint8_t, 4> MakeTimeSignatureData(std::int32_t packed) {

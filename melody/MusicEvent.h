@@ -36,6 +36,9 @@ public:
     // Deep copy of every field but the channel.
     void CopyFrom(const MusicEvent& other);
 
+    // A kind-0xFF event with this code: a mobile command, or a MIDI meta event of this type.
+    bool IsCommand(std::int32_t commandCode) const { return kind == 0xFF && code == commandCode; }
+
     static void ReportError(ErrorCode code);
 
     std::int32_t kind = 0;

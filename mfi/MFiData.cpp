@@ -182,7 +182,7 @@ void MFiData::SetDefaultDrumChannel() {
     MobileTrackData& drums = *tracks[kDrumTrack]->trackData;
     const auto events = drums.Events();
     const bool hasDrumMode = std::any_of(events.begin(), events.end(), [](const auto& event) {
-        return event->kind == kCommandEvent && event->code == kDrumMode &&
+        return event->IsCommand(kDrumMode) &&
                event->channel == kDrumTrackChannel;
     });
     if (hasDrumMode) return;

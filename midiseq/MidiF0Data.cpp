@@ -7,6 +7,7 @@
 #include "melody/MidiEventKind.h"
 #include "melody/MobileCommand.h"
 #include "melody/ModuleReporter.h"
+#include "melody/MusicConversions.h"
 #include "melody/OnceOnlyWarnings.h"
 
 namespace zamrit {
@@ -63,15 +64,7 @@ void MidiF0Data::Finalize() {
 std::int32_t MidiF0Data::MeasureLength() const {
     std::int32_t signature = timeSignature;
     if (signature == 0) track->FindTimeSignature(signature);
-    if (signature == 0 || division == 0) return kDefaultMeasureLength;
-    const std::int32_t denominator = signature % 256;
-    const std::int32_t numerator = signature / 256;
-    if (denominator == 0) return kDefaultMeasureLength;
-    const double ticks = 4.0 / denominator * numerator * division;
-    if (!(ticks >= 1.0 && ticks <= std::numeric_limits<std::int32_t>::max())) {
-        return kDefaultMeasureLength;
-    }
-    return static_cast<std::int32_t>(ticks);
+    return MeasureTicks(signature, division);
 }
 
 std::int32_t MidiF0Data::TrimLeadingMeasures() {

@@ -5,6 +5,7 @@
 
 #include "melody/ErrorReporting.h"
 #include "melody/FileBuffer.h"
+#include "melody/MusicConversions.h"
 #include "midiseq/MidiTrackData.h"
 
 namespace zamrit {
@@ -17,7 +18,7 @@ public:
     static constexpr std::int32_t kStateUnderConstruction = 2;
     static constexpr std::int32_t kStateReady = 1;
     static constexpr std::int32_t kDefaultDivision = 960;
-    static constexpr std::int32_t kDefaultMeasureLength = 384;
+    static constexpr std::int32_t kDefaultMeasureLength = zamrit::kDefaultMeasureLength;
 
     explicit MidiF0Data(std::int32_t capacity);
     MidiF0Data(const MidiF0Data&) = delete;

@@ -12,7 +12,6 @@
 namespace zamrit {
 namespace {
 
-
 // Stored exclusives: the status byte, one length byte, then the body ending in F7.
 constexpr std::size_t kStoredExclusiveHead = 2;
 
@@ -48,10 +47,6 @@ public:
 private:
     std::vector<std::uint8_t> bytes_;
 };
-
-bool IsMeta(const MusicEvent& event, std::int32_t type) {
-    return event.kind == kMidiMeta && event.code == type;
-}
 
 // Writes the event's status and data (no delta); false when it has no form in a file.
 bool WriteEventBody(const MusicEvent& event, ByteWriter& out) {
@@ -135,7 +130,7 @@ std::vector<std::uint8_t> TrackEvents(const MidiF0Data& sequence) {
         out.VariableLength(FileDelta(pendingTicks));
         out.Bytes(body.bytes());
         pendingTicks = 0;
-        endWritten = IsMeta(*event, MidiTrackData::kEndOfTrack);
+        endWritten = event->IsCommand(MidiTrackData::kEndOfTrack);
         if (endWritten) break;  // nothing may follow the end of the track
     }
     if (!endWritten) {

@@ -54,14 +54,9 @@ constexpr std::array<ErrorText, 36> kTexts{{
 
 constexpr ModuleReporter kReporter{"MDTK", kTexts, "MidiTrackData error."};
 
-
 // An event whose data is at least this long is suspect when the track lets it go, unless
 // its code marks it as a long message on purpose.
 constexpr std::int32_t kLongDataCode = 127;
-
-bool IsMeta(const MusicEvent& event, std::int32_t type) {
-    return event.kind == kMidiMeta && event.code == type;
-}
 
 std::unique_ptr<MusicEvent> MakeMeta(std::int32_t delta, std::int32_t type, std::int32_t value,
                                      std::span<const std::uint8_t> data) {
@@ -138,7 +133,7 @@ std::unique_ptr<MusicEvent> MidiTrackData::MakeTempoEvent(std::int32_t microseco
 }
 
 void MidiTrackData::AppendEndOfTrack(std::int32_t delta) {
-    if (!events_.empty() && IsMeta(*events_.back(), kEndOfTrack)) return;
+    if (!events_.empty() && events_.back()->IsCommand(kEndOfTrack)) return;
     static constexpr std::array<std::uint8_t, 3> kBytes{0xFF, 0x2F, 0x00};
     Append(MakeMeta(delta, kEndOfTrack, 0, kBytes));
 }
@@ -261,7 +256,7 @@ void MidiTrackData::PairNotes() {
 
 void MidiTrackData::MoveEndOfTrackLast() {
     const auto end = std::find_if(events_.begin(), events_.end(), [](const auto& event) {
-        return IsMeta(*event, kEndOfTrack);
+        return event->IsCommand(kEndOfTrack);
     });
     if (end == events_.end() || end + 1 == events_.end()) return;
     MusicEvent& next = **(end + 1);
@@ -332,7 +327,7 @@ std::int32_t MidiTrackData::Rescale(std::int32_t oldDivision, std::int32_t newDi
 
 bool MidiTrackData::FindTimeSignature(std::int32_t& value) const {
     for (const auto& event : events_) {
-        if (IsMeta(*event, kTimeSignature)) {
+        if (event->IsCommand(kTimeSignature)) {
             value = event->value;
             return true;
         }
