@@ -1,34 +1,28 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "tools/measures/Measure.h"
 #include "tools/measures/MeasureStyle.h"
+#include "tools/measures/PartGraph.h"
 
 namespace zamrit::measures {
 
-// Writes the measure of one bar of a part for one dice sum. The bar's chord is the same for
-// every sum; the sum picks the melody's figure over it and the accompaniment's pattern.
-// Cadence bars (8 and 16) take a figure that ends on the tonic.
+// Composes every measure of the four parts. All measures of a bar share its skeleton and
+// differ in the melody's figure and the accompaniment's pattern. Bars are composed in order;
+// a measure is kept only when it breaks no part-writing rule on its own and joined to every
+// measure already kept for a bar before or after it (or, for a bar not yet composed, to that
+// bar's skeleton), so that any throw of the dice joins cleanly.
 class MeasureComposer {
 public:
-    explicit MeasureComposer(const MeasureStyle& style) : style_(style) {}
+    // Measures by part, bar and alternative (alternative 0 for the first dice sum).
+    using Book = std::array<std::vector<std::vector<Measure>>, PartGraph::kParts>;
 
-    // bar: 1 to the part's length; sum: 2-12 (1-6 in the trio).
-    Measure Compose(std::int32_t bar, std::int32_t sum) const;
-
-    // The MIDI key of a diatonic step counted from the tonic (step 0) in the middle octave.
-    std::int32_t KeyOfStep(std::int32_t step) const;
-
-private:
-    void AddMelody(Measure& measure, const Chord& chord, const Figure& figure) const;
-    void AddAccompaniment(Measure& measure, const Chord& chord, bool cadence, std::int32_t sum) const;
-    void AddNote(Measure& measure, std::int32_t voice, std::int32_t start, std::int32_t length,
-                 std::int32_t key) const;
-    // The step of `step` moved by whole octaves so that its key lies nearest to `centre`.
-    std::int32_t NearestOctave(std::int32_t step, std::int32_t centre) const;
-
-    const MeasureStyle& style_;
+    // False, with `error` saying which bar, when a bar cannot be given enough measures.
+    static bool ComposeAll(Book& book, std::string& error);
 };
 
 }  // namespace zamrit::measures

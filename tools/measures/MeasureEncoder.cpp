@@ -11,7 +11,6 @@ namespace {
 constexpr std::uint8_t kBankCommand = 0xE1;
 constexpr std::uint8_t kVolumeCommand = 0xE2;
 constexpr std::uint8_t kEndOfTrackCommand = 0xDF;
-constexpr std::uint8_t kChannelVolume = 50;  // ×2 on reading: 100
 
 // One event of track 0 before the deltas are known: its tick, and what it writes.
 struct TimedEvent {
@@ -42,12 +41,13 @@ MFiWriter MeasureEncoder::Encode(const MeasureStyle& style, const Measure& measu
     for (std::size_t voice = 0; voice < measure.voices.size(); ++voice) {
         const std::uint8_t channel = Channel(voice);
         const std::uint8_t program = style.programs[voice];
+        const std::uint8_t volume = style.channelVolumes[voice];  // doubled on reading
         events.push_back({0, 0, [=](MFiEventWriter& w, std::uint8_t d) {
                               w.Command(d, kBankCommand, static_cast<std::uint8_t>((channel << 6) | (program >> 6)));
                           }});
         events.push_back({0, 0, [=](MFiEventWriter& w, std::uint8_t d) { w.Program(d, channel, program & 0x3F); }});
         events.push_back({0, 0, [=](MFiEventWriter& w, std::uint8_t d) {
-                              w.Command(d, kVolumeCommand, static_cast<std::uint8_t>((channel << 6) | kChannelVolume));
+                              w.Command(d, kVolumeCommand, static_cast<std::uint8_t>((channel << 6) | volume));
                           }});
         for (const NoteSpan& note : measure.voices[voice]) {
             const KeyCode code = EncodeKey(note.key);

@@ -1,134 +1,110 @@
 #include "tools/measures/MeasureStyle.h"
 
+#include <algorithm>
+
 namespace zamrit::measures {
+
+std::vector<std::int32_t> Chord::Tones() const {
+    switch (quality) {
+    case Quality::Major: return {0, 4, 7};
+    case Quality::Minor: return {0, 3, 7};
+    case Quality::DominantSeventh: return {0, 4, 7, 10};
+    }
+    return {0};
+}
+
 namespace {
 
-constexpr Chord I{0, false};
-constexpr Chord ii{1, false};
-constexpr Chord IV{3, false};
-constexpr Chord V{4, false};
-constexpr Chord V7{4, true};
-constexpr Chord vi{5, false};
+using Q = Chord::Quality;
+constexpr Chord I{0, Q::Major};
+constexpr Chord ii{2, Q::Minor};
+constexpr Chord ii6{2, Q::Minor, 3};
+constexpr Chord IV{5, Q::Major};
+constexpr Chord V{7, Q::Major};
+constexpr Chord V7{7, Q::DominantSeventh};
+constexpr Chord vi{9, Q::Minor};
+// The dominant seventh of the dominant and the dominant itself as a new tonic.
+constexpr Chord V7ofV{2, Q::DominantSeventh};
+constexpr Chord IinV{7, Q::Major};
+
+constexpr BarRole Move = BarRole::Moving;
+constexpr BarRole Half = BarRole::HalfClose;
+constexpr BarRole Close = BarRole::Close;
 
 // General MIDI programs (counted from 0).
-constexpr std::uint8_t kHarpsichord = 6;
 constexpr std::uint8_t kViolin = 40;
+constexpr std::uint8_t kViola = 41;
+constexpr std::uint8_t kCello = 42;
 constexpr std::uint8_t kPizzicato = 45;
 constexpr std::uint8_t kStrings = 48;
 constexpr std::uint8_t kFlute = 73;
 
-// Figures of a 3/4 bar (12 sixteenths): arpeggios, runs, neighbour and passing notes,
-// repeated notes, held notes, turns, dotted rhythms.
-const std::vector<Figure> kTripleFigures{
-    {{4, 0}, {4, 2}, {4, 4}},
-    {{4, 7}, {4, 4}, {4, 2}},
-    {{2, 4}, {2, 2}, {2, 0}, {2, 2}, {2, 4}, {2, 7}},
-    {{2, 0}, {2, 1}, {2, 2}, {2, 3}, {4, 4}},
-    {{2, 9}, {2, 8}, {2, 7}, {2, 4}, {4, 2}},
-    {{4, 4}, {2, 5}, {2, 4}, {4, 2}},
-    {{2, 4}, {2, 4}, {4, 4}, {4, 2}},
-    {{8, 4}, {4, 2}},
-    {{1, 4}, {1, 5}, {1, 4}, {1, 3}, {4, 2}, {4, 0}},
-    {{4, 2}, {2, 3}, {2, 4}, {4, 7}},
-    {{6, 4}, {2, 2}, {4, 0}},
-};
+// MIDI keys of the melody's downbeat tones.
+constexpr std::int32_t F4 = 65, G4 = 67, A4 = 69, Bb4 = 70, B4 = 71, C5 = 72, D5 = 74,
+                       E5 = 76, F5 = 77, Fs5 = 78, G5 = 79;
 
-const std::vector<Figure> kTripleCadences{
-    {{12, 0}},
-    {{4, 2}, {8, 0}},
-    {{4, 4}, {4, 2}, {4, 0}},
-    {{2, 2}, {2, 1}, {8, 0}},
-    {{4, 4}, {8, 7}},
-    {{2, 4}, {2, 3}, {2, 2}, {2, 1}, {4, 0}},
-    {{6, 2}, {2, 1}, {4, 0}},
-    {{2, 9}, {2, 8}, {4, 7}, {4, 7}},
-    {{1, 2}, {1, 3}, {1, 2}, {1, 1}, {8, 0}},
-    {{4, 4}, {2, 3}, {2, 2}, {4, 0}},
-    {{2, 7}, {2, 4}, {2, 2}, {2, 4}, {4, 0}},
-};
-
-// The trio sings: longer notes, held and tied over the beat.
-const std::vector<Figure> kTrioFigures{
-    {{8, 4}, {4, 2}},
-    {{4, 2}, {4, 4}, {4, 7}},
-    {{6, 4}, {2, 5}, {4, 4}},
-    {{12, 2}},
-    {{4, 7}, {8, 4}},
-    {{2, 4}, {2, 3}, {4, 2}, {4, 4}},
-};
-
-const std::vector<Figure> kTrioCadences{
-    {{12, 0}},
-    {{4, 2}, {8, 0}},
-    {{4, 4}, {4, 2}, {4, 0}},
-    {{6, 2}, {2, 1}, {4, 0}},
-    {{4, 4}, {8, 7}},
-    {{2, 2}, {2, 1}, {8, 0}},
-};
-
-// Figures of a 2/4 bar (8 sixteenths).
-const std::vector<Figure> kDupleFigures{
-    {{2, 0}, {2, 2}, {2, 4}, {2, 7}},
-    {{2, 7}, {2, 4}, {2, 2}, {2, 4}},
-    {{1, 4}, {1, 3}, {1, 2}, {1, 1}, {4, 0}},
-    {{4, 4}, {4, 2}},
-    {{2, 2}, {1, 3}, {1, 4}, {4, 7}},
-    {{1, 7}, {1, 6}, {1, 7}, {1, 4}, {2, 2}, {2, 4}},
-    {{2, 4}, {2, 4}, {2, 4}, {2, 2}},
-    {{6, 4}, {2, 2}},
-    {{1, 0}, {1, 2}, {1, 4}, {1, 7}, {1, 9}, {1, 7}, {1, 4}, {1, 2}},
-    {{2, 4}, {1, 5}, {1, 4}, {4, 2}},
-    {{3, 4}, {1, 2}, {4, 0}},
-};
-
-const std::vector<Figure> kDupleCadences{
-    {{8, 0}},
-    {{4, 2}, {4, 0}},
-    {{2, 4}, {2, 2}, {4, 0}},
-    {{1, 2}, {1, 1}, {1, 0}, {1, 1}, {4, 0}},
-    {{2, 7}, {2, 4}, {4, 7}},
-    {{3, 2}, {1, 1}, {4, 0}},
-    {{1, 4}, {1, 3}, {1, 2}, {1, 1}, {4, 0}},
-    {{4, 4}, {4, 7}},
-    {{2, 2}, {2, 1}, {4, 0}},
-    {{2, 9}, {2, 8}, {4, 7}},
-    {{1, 7}, {1, 4}, {1, 2}, {1, 4}, {4, 0}},
-};
-
-// Minuet: C major, 3/4, crotchet 120, harpsichord.
+// Minuet in C major, 3/4, a string trio: a period of 4 + 4 bars closing in G, then 4 + 4 bars back home.
+// Bars 4 and 12 rest on the dominant, bar 8 on G as a new tonic, bar 16 on C.
 const MeasureStyle kMinuet{
-    "MN", 4, 0xC3, 48, 120, 3, 60, 74, 46, 60, Accompaniment::Waltz,
-    {kHarpsichord, kHarpsichord, kHarpsichord}, {50, 42, 36}, {85, 90, 80},
-    {I, V7, I, V, vi, IV, V7, I, V, V7, I, vi, IV, ii, V7, I},
-    kTripleFigures, kTripleCadences};
+    "MN", 4, 0xC3, 48, 120, 3, 60, 11, {G4, 81}, {36, 55}, {52, 67}, Accompaniment::Waltz,
+    {kViolin, kCello, kViola}, {55, 47, 41}, {60, 54, 48}, {88, 92, 85},
+    {
+        {I, E5, Move, 0},    {V7, F5, Move, 0},   {I, E5, Move, 0},    {V, D5, Half, 0},
+        {I, E5, Move, 0},    {vi, E5, Move, 0},   {V7ofV, Fs5, Move, 7}, {IinV, G5, Close, 7},
+        {V7, F5, Move, 0},   {I, E5, Move, 0},    {IV, F5, Move, 0},   {V, D5, Half, 0},
+        {I, E5, Move, 0},    {ii6, D5, Move, 0},  {V7, D5, Move, 0},   {I, C5, Close, 0},
+    }};
 
-// Trio: F major, 3/4, crotchet 120, flute over sustained strings.
+// Trio in F major, 3/4: the same plan in a singing voice, closing in C at bar 8 and rising
+// to the tonic at the end.
 const MeasureStyle kTrio{
-    "TR", 4, 0xC3, 48, 120, 3, 65, 79, 50, 62, Accompaniment::Sustained,
-    {kFlute, kStrings, kStrings}, {46, 34, 30}, {96, 98, 98},
-    {I, IV, V7, I, I, ii, V7, I, V7, I, V7, I, IV, I, V7, I},
-    kTrioFigures, kTrioCadences};
+    "TR", 4, 0xC3, 48, 120, 3, 65, 6, {F4, 81}, {36, 55}, {52, 70}, Accompaniment::Sustained,
+    {kFlute, kStrings, kStrings}, {52, 38, 34}, {52, 41, 37}, {97, 98, 98},
+    {
+        {I, C5, Move, 0},    {V7, Bb4, Move, 0},  {I, A4, Move, 0},    {V, G4, Half, 0},
+        {I, A4, Move, 0},    {vi, F5, Move, 0},   {V7ofV, D5, Move, 7}, {IinV, C5, Close, 7},
+        {V7, Bb4, Move, 0},  {I, A4, Move, 0},    {IV, D5, Move, 0},   {V, C5, Half, 0},
+        {I, C5, Move, 0},    {IV, D5, Move, 0},   {V7, E5, Move, 0},   {I, F5, Close, 0},
+    }};
 
-// Dance: G major, 2/4, crotchet 132, violin over pizzicato strings.
+// Dance in G major, 2/4. The first part closes in D at bar 8, from where it goes back to its
+// own bar 1 or on to the second part, which closes in G.
 const MeasureStyle kDanceFirst{
-    "DA", 5, 0xC4, 96, 132, 2, 67, 79, 48, 62, Accompaniment::March,
-    {kViolin, kPizzicato, kPizzicato}, {48, 44, 36}, {80, 50, 50},
-    {I, V7, I, V, I, IV, V7, I},
-    kDupleFigures, kDupleCadences};
+    "DA", 5, 0xC4, 96, 132, 2, 67, 11, {G4, 86}, {38, 57}, {55, 71}, Accompaniment::March,
+    {kViolin, kPizzicato, kPizzicato}, {58, 56, 50}, {60, 63, 60}, {80, 50, 50},
+    {
+        {I, D5, Move, 0},    {V7, C5, Move, 0},   {I, B4, Move, 0},    {V, A4, Half, 0},
+        {I, B4, Move, 0},    {vi, G5, Move, 0},   {V7ofV, E5, Move, 7}, {IinV, D5, Close, 7},
+    }};
 
 const MeasureStyle kDanceSecond{
-    "DB", 5, 0xC4, 96, 132, 2, 67, 79, 48, 62, Accompaniment::March,
-    {kViolin, kPizzicato, kPizzicato}, {48, 44, 36}, {80, 50, 50},
-    {V7, I, V7, I, IV, I, V7, I},
-    kDupleFigures, kDupleCadences};
+    "DB", 5, 0xC4, 96, 132, 2, 67, 11, {G4, 86}, {38, 57}, {55, 71}, Accompaniment::March,
+    {kViolin, kPizzicato, kPizzicato}, {58, 56, 50}, {60, 63, 60}, {80, 50, 50},
+    {
+        {V7, C5, Move, 0},   {I, B4, Move, 0},    {IV, E5, Move, 0},   {V, D5, Half, 0},
+        {I, D5, Move, 0},    {IV, E5, Move, 0},   {V7, Fs5, Move, 0},  {I, G5, Close, 0},
+    }};
 
 }  // namespace
 
+std::vector<std::int32_t> MeasureStyle::Tonics() const {
+    std::vector<std::int32_t> tonics;
+    for (const BarPlan& bar : bars) {
+        const std::int32_t tonicClass = (tonic + bar.localTonic) % 12;
+        if (std::find(tonics.begin(), tonics.end(), tonicClass) == tonics.end()) tonics.push_back(tonicClass);
+    }
+    return tonics;
+}
+
 const MeasureStyle& MeasureStyle::ForPrefix(std::string_view prefix) {
-    for (const MeasureStyle* style : {&kTrio, &kDanceFirst, &kDanceSecond}) {
+    for (const MeasureStyle* style : All()) {
         if (style->prefix == prefix) return *style;
     }
     return kMinuet;
+}
+
+std::array<const MeasureStyle*, 4> MeasureStyle::All() {
+    return {&kMinuet, &kTrio, &kDanceFirst, &kDanceSecond};
 }
 
 }  // namespace zamrit::measures

@@ -7,30 +7,49 @@
 
 namespace zamrit::measures {
 
-// A chord of the key: its root as a scale degree (0 = tonic) and whether it has a seventh.
+// A chord: its root in semitones above the part's tonic and its quality. `bassTone` is the
+// chord tone in the bass, in semitones above the root (0 root position, 3 or 4 first
+// inversion).
 struct Chord {
+    enum class Quality { Major, Minor, DominantSeventh };
     std::int32_t root;
-    bool seventh;
+    Quality quality;
+    std::int32_t bassTone = 0;
+
+    // Pitch classes above the root.
+    std::vector<std::int32_t> Tones() const;
 };
 
-// One figure of the melody: note lengths in sixteenths and pitches as diatonic steps above
-// the chord's root (even steps 0, 2, 4, 7, 9 are chord tones; odd steps are passing and
-// neighbour notes on weak parts of the beat).
-struct FigureNote {
-    std::int32_t sixteenths;
-    std::int32_t step;
+// What a bar does in its phrase: it moves on, or it arrives (on the dominant, or on a tonic).
+enum class BarRole {
+    Moving,
+    HalfClose,  // a half cadence: the phrase rests on the dominant
+    Close,      // an authentic cadence: the phrase rests on a tonic
 };
-using Figure = std::vector<FigureNote>;
 
-// How the bass and the inner voice accompany the melody.
+// One bar of a part as every one of its alternatives shares it: the harmony, the melody tone
+// on the downbeat and the key the bar's scale is taken from.
+struct BarPlan {
+    Chord chord;
+    std::int32_t melodyKey;   // MIDI key of the melody's downbeat tone
+    BarRole role;
+    std::int32_t localTonic;  // semitones above the part's tonic: 0, or 7 in the dominant
+};
+
+struct Range {
+    std::int32_t low;
+    std::int32_t high;
+    bool Holds(std::int32_t key) const { return key >= low && key <= high; }
+};
+
+// How the bass and the inner voice move under the melody.
 enum class Accompaniment {
     Waltz,      // bass on the downbeat, the inner voice on beats 2 and 3
-    Sustained,  // held bass and inner voice
+    Sustained,  // held and walking lines
     March,      // bass on the beats, the inner voice on the off-beats
 };
 
-// What every measure of one part shares: key, metre, tempo, harmony by bar, instruments and
-// the figures its dice choose among.
+// What every measure of one part shares: key, metre, tempo, instruments and the bar plans.
 struct MeasureStyle {
     std::string_view prefix;       // "MN", "TR", "DA", "DB"
     std::uint8_t voiceType;        // 4 for minuet and trio, 5 for the dance
@@ -39,23 +58,27 @@ struct MeasureStyle {
     std::uint8_t beatsPerMinute;
     std::int32_t beatsPerBar;      // quarter notes per bar
     std::int32_t tonic;            // MIDI key of the tonic in the middle octave
-    std::int32_t melodyCentre;     // MIDI keys each voice keeps near
-    std::int32_t bassCentre;
-    std::int32_t innerCentre;
+    std::int32_t alternatives;     // measures per bar: 11 (sums 2-12) or 6 (sums 1-6)
+    Range melody;
+    Range bass;
+    Range inner;
     Accompaniment accompaniment;
-    std::array<std::uint8_t, 3> programs;     // General MIDI programs, 0-127
-    std::array<std::uint8_t, 3> velocities;   // 0-63
-    std::array<std::int32_t, 3> gatePercent;  // articulation of each voice
-    std::vector<Chord> harmony;               // by bar of the part
-    std::vector<Figure> figures;              // bars inside a phrase
-    std::vector<Figure> cadences;             // bars 8 and 16: every figure ends on the tonic
+    std::array<std::uint8_t, 3> programs;       // General MIDI programs, 0-127
+    std::array<std::uint8_t, 3> velocities;     // 0-63
+    std::array<std::uint8_t, 3> channelVolumes; // 0-63, doubled on reading
+    std::array<std::int32_t, 3> gatePercent;    // articulation of each voice
+    std::vector<BarPlan> bars;
 
     std::int32_t TicksPerBar() const { return ticksPerQuarter * beatsPerBar; }
     std::int32_t TicksPerSixteenth() const { return ticksPerQuarter / 4; }
-    bool IsCadence(std::int32_t bar) const { return bar == 8 || bar == 16; }
+    // Pitch classes of the keys the part cadences in: its own and those its bars visit.
+    std::vector<std::int32_t> Tonics() const;
+    std::int32_t FirstSum() const { return alternatives == 6 ? 1 : 2; }
 
     // The style of the part whose files start with `prefix`; the minuet's for anything else.
     static const MeasureStyle& ForPrefix(std::string_view prefix);
+    // The four parts in the order they are composed: minuet, trio, dance, dance second part.
+    static std::array<const MeasureStyle*, 4> All();
 };
 
 }  // namespace zamrit::measures
