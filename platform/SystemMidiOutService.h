@@ -1,7 +1,9 @@
 #pragma once
 
+#include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/MidiOutService.h"
 
@@ -25,12 +27,21 @@ public:
 
     std::uint32_t DeviceCount() override;
     std::unique_ptr<MidiOutput> Open(std::int32_t id) override;
+    // Writes to standard error every output tried since the last explanation, why it failed,
+    // and how ZAMRIT_MIDI_OUT (or the game's Output menu) chooses another.
+    void ExplainOpenFailure() override;
+    // The same text, and forgets the outputs tried.
+    std::string TakeExplanation();
 
 private:
     std::string Setting() const;
     std::unique_ptr<MidiOutput> OpenMapper(const std::string& setting);
+    std::unique_ptr<MidiOutput> OpenSynth();
+    void Failed(const std::string& output, const std::string& why);
 
     std::optional<std::string> setting_;
+    std::mutex mutex_;
+    std::vector<std::string> failures_;
 };
 
 }  // namespace zamrit
