@@ -1,5 +1,6 @@
 #include "app/Composition.h"
 
+#include "app/MeasureFolder.h"
 #include "app/MeasureOrder.h"
 #include "mfi/MFiData.h"
 
@@ -10,11 +11,12 @@ namespace {
 constexpr std::int32_t kMeasureVoiceType = 4;
 
 void ComposeForm(PieceForm form, const std::array<std::int32_t, DiceState::kBars>& firstDie,
-                 const std::array<std::int32_t, DiceState::kBars>& secondDie, MFiData& target) {
+                 const std::array<std::int32_t, DiceState::kBars>& secondDie, MFiData& target,
+                 const std::filesystem::path& folder) {
     DiceState dice;
     dice.firstDie = firstDie;
     dice.secondDie = secondDie;
-    ComposePiece(form, dice, target);
+    ComposePiece(form, dice, target, folder);
 }
 
 }  // namespace
@@ -28,20 +30,23 @@ void AppendMeasures(std::span<const std::string> fileNames, MFiData& target) {
     }
 }
 
-void ComposePiece(PieceForm form, const DiceState& dice, MFiData& target) {
-    const std::vector<std::string> names = MeasureOrder(form, dice);
-    AppendMeasures(names, target);
+void ComposePiece(PieceForm form, const DiceState& dice, MFiData& target,
+                  const std::filesystem::path& folder) {
+    std::vector<std::string> paths = MeasureOrder(form, dice);
+    for (std::string& name : paths) name = MeasureFolder::PathOf(folder, name);
+    AppendMeasures(paths, target);
 }
 
 void ComposeMinuetTrio(const std::array<std::int32_t, DiceState::kBars>& firstDie,
                        const std::array<std::int32_t, DiceState::kBars>& secondDie,
-                       MFiData& target) {
-    ComposeForm(PieceForm::MinuetTrio, firstDie, secondDie, target);
+                       MFiData& target, const std::filesystem::path& folder) {
+    ComposeForm(PieceForm::MinuetTrio, firstDie, secondDie, target, folder);
 }
 
 void ComposeDance(const std::array<std::int32_t, DiceState::kBars>& firstDie,
-                  const std::array<std::int32_t, DiceState::kBars>& secondDie, MFiData& target) {
-    ComposeForm(PieceForm::Dance, firstDie, secondDie, target);
+                  const std::array<std::int32_t, DiceState::kBars>& secondDie, MFiData& target,
+                  const std::filesystem::path& folder) {
+    ComposeForm(PieceForm::Dance, firstDie, secondDie, target, folder);
 }
 
 }  // namespace zamrit

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <span>
 #include <string>
 
@@ -17,15 +18,17 @@ class MFiData;
 // nothing, and the next measure follows the one before it.
 void AppendMeasures(std::span<const std::string> fileNames, MFiData& target);
 
-// The thrown piece of the form: its measure files in playing order, from the current
-// directory, appended to track 0 of the target.
-void ComposePiece(PieceForm form, const DiceState& dice, MFiData& target);
+// The thrown piece of the form: its measure files in playing order, from `folder` (the
+// current directory by default), appended to track 0 of the target.
+void ComposePiece(PieceForm form, const DiceState& dice, MFiData& target,
+                  const std::filesystem::path& folder = ".");
 
 // The two forms as the Play button composes them.
 void ComposeMinuetTrio(const std::array<std::int32_t, DiceState::kBars>& firstDie,
                        const std::array<std::int32_t, DiceState::kBars>& secondDie,
-                       MFiData& target);
+                       MFiData& target, const std::filesystem::path& folder = ".");
 void ComposeDance(const std::array<std::int32_t, DiceState::kBars>& firstDie,
-                  const std::array<std::int32_t, DiceState::kBars>& secondDie, MFiData& target);
+                  const std::array<std::int32_t, DiceState::kBars>& secondDie, MFiData& target,
+                  const std::filesystem::path& folder = ".");
 
 }  // namespace zamrit

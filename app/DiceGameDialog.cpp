@@ -1,21 +1,30 @@
 #include "app/DiceGameDialog.h"
 
 #include <ctime>
+#include <fstream>
 
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QSaveFile>
 
 #include "app/AboutDialog.h"
 #include "app/AppIcon.h"
 #include "app/Composition.h"
 #include "app/DialogTexts.h"
+#include "app/MeasureFolder.h"
+#include "app/MeasureOrder.h"
 #include "app/PlaybackHandoff.h"
+#include "melody/ErrorReporting.h"
 #include "melody/MobileData.h"
 #include "melody/TickMath.h"
 #include "mfi/MFiData.h"
 #include "midiout/MusicPlayer.h"
+#include "midiseq/MidiF0Data.h"
+#include "midiseq/MidiFileWriter.h"
 #include "platform/HelpViewer.h"
 
 namespace zamrit {
@@ -44,9 +53,16 @@ DiceGameDialog::DiceGameDialog(HelpViewer& helpViewer, std::function<std::uint32
       template_(*this, 323, 280),
       helpViewer_(helpViewer),
       seedSource_(std::move(seedSource)),
-      icon_(AppIcon::Icon()) {
+      icon_(AppIcon::Icon()),
+      measureFolders_(MeasureFolder::Candidates(
+          QCoreApplication::instance() != nullptr ? QCoreApplication::applicationDirPath().toStdString()
+                                                  : std::string())),
+      fileChooser_([this](const QString& suggested, const QString& filter) {
+          return QFileDialog::getSaveFileName(this, QString(), suggested, filter);
+      }) {
     CreateControls();
     OnInitDialog();
+    CreateMenuActions();
     connect(createButton_, &QPushButton::clicked, this, [this] { ThrowDice(); });
     connect(playButton_, &QPushButton::clicked, this, [this] { OnPlay(); });
     connect(formCombo_, &QComboBox::currentIndexChanged, this, [this] { ThrowDice(); });
@@ -144,26 +160,103 @@ void DiceGameDialog::ThrowDice() {
     }
 }
 
+std::optional<std::filesystem::path> DiceGameDialog::FindMeasures() {
+    const auto folder = MeasureFolder::Find(measureFolders_);
+    // Without any of the game's files there is nothing to play: one message says where they
+    // were looked for, instead of a report for every bar.
+    if (!folder) ShowErrorMessage(MeasureFolder::NotFoundMessage(measureFolders_));
+    return folder;
+}
+
+std::unique_ptr<MobileData> DiceGameDialog::ComposeThrownPiece(const std::filesystem::path& folder) const {
+    auto melody = std::make_unique<MobileData>(static_cast<std::int32_t>(kPieceCapacity));
+    MFiData piece(kPieceVoiceType, kPieceCapacity);
+    if (formCombo_->currentIndex() != 0) {
+        ComposeMinuetTrio(dice_.firstDie, dice_.secondDie, piece, folder);
+    } else {
+        ComposeDance(dice_.firstDie, dice_.secondDie, piece, folder);
+    }
+    piece.ToMobileData(*melody);
+    return melody;
+}
+
+namespace {
+
+std::int32_t PieceEnd(const MobileData& melody) {
+    return ClampToInt32(static_cast<std::int64_t>(melody.MeasureLength()) * melody.MeasureCount());
+}
+
+}  // namespace
+
 void DiceGameDialog::OnPlay() {
+    const auto folder = FindMeasures();
+    if (!folder) return;
     PlaybackHandoff& handoff = PlaybackHandoff::Instance();
     handoff.thePlayButton = playButton_;
     playButton_->setEnabled(false);
 
-    auto melody = std::make_unique<MobileData>(static_cast<std::int32_t>(kPieceCapacity));
-    {
-        MFiData piece(kPieceVoiceType, kPieceCapacity);
-        if (formCombo_->currentIndex() != 0) {
-            ComposeMinuetTrio(dice_.firstDie, dice_.secondDie, piece);
-        } else {
-            ComposeDance(dice_.firstDie, dice_.secondDie, piece);
-        }
-        piece.ToMobileData(*melody);
-    }
-    const std::int32_t end = ClampToInt32(static_cast<std::int64_t>(melody->MeasureLength()) *
-                                          melody->MeasureCount());
+    std::unique_ptr<MobileData> melody = ComposeThrownPiece(*folder);
+    const std::int32_t end = PieceEnd(*melody);
     const MobileData& playing = *melody;
     handoff.SetMelody(std::move(melody));
     playing.Play(OnPlayFinished, 0, end);
+}
+
+void DiceGameDialog::OnStop() {
+    StopPlayback();
+    playButton_->setEnabled(true);
+}
+
+QString DiceGameDialog::SuggestedName() const {
+    QString name = formCombo_->currentIndex() != 0 ? QStringLiteral("minuet") : QStringLiteral("dance");
+    for (int id : DiceState::kSumLabelIds) {
+        const QString sum = qobject_cast<QLabel*>(Item(id))->text();
+        if (sum != Text(texts::kSumPlaceholder)) name += QLatin1Char('-') + sum;
+    }
+    return name;
+}
+
+bool DiceGameDialog::SaveAsMidi(const QString& path) {
+    const auto folder = FindMeasures();
+    if (!folder) return false;
+    std::unique_ptr<MobileData> melody = ComposeThrownPiece(*folder);
+    std::unique_ptr<MidiF0Data> sequence = melody->MakeSequence(0, PieceEnd(*melody));
+    if (sequence == nullptr) return false;
+    const std::vector<std::uint8_t> bytes = MidiFileWriter::Format0Bytes(*sequence);
+    // The file is written beside its place and put there only when complete: a failed write
+    // leaves an existing file as it was.
+    QSaveFile file(path);
+    const bool written = file.open(QIODevice::WriteOnly) &&
+                         file.write(reinterpret_cast<const char*>(bytes.data()),
+                                    static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size()) &&
+                         file.commit();
+    if (!written) {
+        ShowErrorMessage("The MIDI file " + path.toStdString() + " could not be written: " +
+                         file.errorString().toStdString());
+    }
+    return written;
+}
+
+void DiceGameDialog::CreateMenuActions() {
+    // The game's own actions come first in the window menu; each has a shortcut that works
+    // while the window has the focus, so the dialog's face stays as it is.
+    QAction* first = systemMenu_->actions().value(0);
+    stopAction_ = new QAction(QStringLiteral("S&top"), this);
+    stopAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Period));
+    connect(stopAction_, &QAction::triggered, this, [this] { OnStop(); });
+    saveMidiAction_ = new QAction(QStringLiteral("Save as &MIDI…"), this);
+    saveMidiAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(saveMidiAction_, &QAction::triggered, this, [this] {
+        const QString path = fileChooser_(SuggestedName() + QStringLiteral(".mid"),
+                                          QStringLiteral("Standard MIDI files (*.mid *.midi)"));
+        if (!path.isEmpty()) SaveAsMidi(path);
+    });
+    for (QAction* action : {stopAction_, saveMidiAction_}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);  // the shortcut works without the menu open
+        systemMenu_->insertAction(first, action);
+    }
+    systemMenu_->insertSeparator(first);
 }
 
 void DiceGameDialog::StopPlayback() {

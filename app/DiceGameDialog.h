@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include <QDialog>
 #include <QIcon>
@@ -19,6 +22,7 @@ class QPushButton;
 namespace zamrit {
 
 class HelpViewer;
+class MobileData;
 
 // The main window: the 32 bars with their dice sums, the form choice and the four buttons
 // (template 102). Controls are reached by their ids, as the handlers name them.
@@ -57,9 +61,27 @@ public:
     std::size_t ControlCount() const { return template_.ControlCount(); }
     const DiceState& Dice() const { return dice_; }
     QMenu& SystemMenu() { return *systemMenu_; }
+    QAction& StopAction() const { return *stopAction_; }
+    QAction& SaveMidiAction() const { return *saveMidiAction_; }
+
+    // The folders Play looks in for the measure files, in order (MeasureFolder::Candidates of
+    // the program's folder by default).
+    void SetMeasureFolders(std::vector<std::filesystem::path> folders) { measureFolders_ = std::move(folders); }
+    // Asks for the file a "Save as" item writes: the suggested name and the file-type filter
+    // in, the chosen path out (empty: cancelled). A standard file dialog by default.
+    using FileChooser = std::function<QString(const QString& suggested, const QString& filter)>;
+    void SetFileChooser(FileChooser chooser) { fileChooser_ = std::move(chooser); }
 
     void ThrowDice();
     void OnPlay();
+    // Stops the music at once and enables Play as soon as the player is idle.
+    void OnStop();
+    // Writes the thrown piece, as Play would send it, as a Standard MIDI File; false (after a
+    // message saying why) when it can not be written. An existing file is replaced only once
+    // the new one is complete.
+    bool SaveAsMidi(const QString& path);
+    // The name a "Save as" item suggests: the form and the thrown sums, e.g. "minuet-7-11-3-...".
+    QString SuggestedName() const;
     void OnHelp();
     void OnSysCommand(std::uint32_t id, std::intptr_t param);
 
@@ -74,7 +96,10 @@ protected:
 
 private:
     void CreateControls();
+    void CreateMenuActions();
     void StopPlayback();
+    std::optional<std::filesystem::path> FindMeasures();
+    std::unique_ptr<MobileData> ComposeThrownPiece(const std::filesystem::path& folder) const;
     void OnInitDialog();
     void SetItemText(int id, std::string_view text);
     void SetItemInt(int id, std::int32_t value);
@@ -86,6 +111,10 @@ private:
     DiceState dice_;
     QIcon icon_;
     std::unique_ptr<QMenu> systemMenu_;
+    QAction* stopAction_ = nullptr;
+    QAction* saveMidiAction_ = nullptr;
+    std::vector<std::filesystem::path> measureFolders_;
+    FileChooser fileChooser_;
 
     QPushButton* quitButton_ = nullptr;
     QPushButton* helpButton_ = nullptr;
