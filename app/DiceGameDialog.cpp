@@ -1,15 +1,18 @@
 #include "app/DiceGameDialog.h"
 
+#include <algorithm>
 #include <ctime>
 #include <fstream>
 
 #include <QCoreApplication>
 #include <QComboBox>
+#include <QActionGroup>
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QSettings>
 
 #include "app/AboutDialog.h"
 #include "app/AppIcon.h"
@@ -19,13 +22,16 @@
 #include "app/MeasureOrder.h"
 #include "app/PlaybackHandoff.h"
 #include "melody/ErrorReporting.h"
+#include "melody/MidiEventKind.h"
 #include "melody/MobileData.h"
 #include "melody/TickMath.h"
 #include "mfi/MFiData.h"
 #include "midiout/MusicPlayer.h"
 #include "midiseq/MidiF0Data.h"
 #include "midiseq/MidiFileWriter.h"
+#include "platform/AlsaMidiOutput.h"
 #include "platform/HelpViewer.h"
+#include "platform/SystemMidiOutService.h"
 
 namespace zamrit {
 namespace {
@@ -168,19 +174,21 @@ std::optional<std::filesystem::path> DiceGameDialog::FindMeasures() {
     return folder;
 }
 
-std::unique_ptr<MobileData> DiceGameDialog::ComposeThrownPiece(const std::filesystem::path& folder) const {
+std::unique_ptr<MobileData> DiceGameDialog::ComposeThrownPiece(const std::filesystem::path& folder,
+                                                               std::vector<std::int64_t>* barEnds) const {
     auto melody = std::make_unique<MobileData>(static_cast<std::int32_t>(kPieceCapacity));
     MFiData piece(kPieceVoiceType, kPieceCapacity);
-    if (formCombo_->currentIndex() != 0) {
-        ComposeMinuetTrio(dice_.firstDie, dice_.secondDie, piece, folder);
-    } else {
-        ComposeDance(dice_.firstDie, dice_.secondDie, piece, folder);
-    }
+    BarEnds ends = formCombo_->currentIndex() != 0
+                       ? ComposeMinuetTrio(dice_.firstDie, dice_.secondDie, piece, folder)
+                       : ComposeDance(dice_.firstDie, dice_.secondDie, piece, folder);
     piece.ToMobileData(*melody);
+    if (barEnds != nullptr) *barEnds = std::move(ends);
     return melody;
 }
 
 namespace {
+
+constexpr std::int64_t kSequenceDivision = 96;
 
 std::int32_t PieceEnd(const MobileData& melody) {
     return ClampToInt32(static_cast<std::int64_t>(melody.MeasureLength()) * melody.MeasureCount());
@@ -195,15 +203,63 @@ void DiceGameDialog::OnPlay() {
     handoff.thePlayButton = playButton_;
     playButton_->setEnabled(false);
 
-    std::unique_ptr<MobileData> melody = ComposeThrownPiece(*folder);
+    std::vector<std::int64_t> barEnds;
+    std::unique_ptr<MobileData> melody = ComposeThrownPiece(*folder, &barEnds);
     const std::int32_t end = PieceEnd(*melody);
-    const MobileData& playing = *melody;
+    std::int32_t trimmedTicks = 0;
+    std::unique_ptr<MidiF0Data> sequence = melody->MakeSequence(0, end, &trimmedTicks);
+    // The sequence counts 96 ticks to the quarter note; the bars were measured in the melody's.
+    if (melody->timeBase > 0 && melody->timeBase != kSequenceDivision) {
+        for (auto& barEnd : barEnds) barEnd = barEnd * kSequenceDivision / melody->timeBase;
+    }
     handoff.SetMelody(std::move(melody));
-    playing.Play(OnPlayFinished, 0, end);
+    if (sequence == nullptr) {
+        playButton_->setEnabled(true);
+        handoff.TakeMelody().reset();
+        return;
+    }
+
+    // The bar heard is the bar of the note the player sends: the observer runs on the timer
+    // thread as each event goes out (its ticks counted from the start of the piece) and hands
+    // a change of bar to the window's thread. The bars stay those of this press of Play,
+    // whatever is thrown meanwhile.
+    const std::uint32_t playback = ++playback_;
+    auto lastBar = std::make_shared<std::atomic<int>>(kNoBar);
+    PlayObserver observer = [this, playback, barEnds = std::move(barEnds), lastBar](
+                                std::int32_t, std::int32_t elapsedTicks, const MusicEvent& event) {
+        if (event.kind != kMidiNoteOn || event.velocity == 0) return;
+        const auto after = std::upper_bound(barEnds.begin(), barEnds.end(), std::int64_t{elapsedTicks});
+        const int bar = static_cast<int>(std::min<std::ptrdiff_t>(after - barEnds.begin(), DiceState::kBars - 1)) + 1;
+        if (lastBar->exchange(bar) == bar) return;
+        QMetaObject::invokeMethod(this, [this, playback, bar] { HighlightBar(playback, bar); },
+                                  Qt::QueuedConnection);
+    };
+    PlayCompletion completion = [this, playback] {
+        QMetaObject::invokeMethod(this, [this, playback] { HighlightBar(playback, kNoBar); },
+                                  Qt::QueuedConnection);
+        return OnPlayFinished();
+    };
+    MusicPlayer::Play(std::move(sequence), std::move(completion), std::move(observer), trimmedTicks);
+}
+
+void DiceGameDialog::HighlightBar(std::uint32_t playback, int bar) {
+    if (playback != playback_ || bar == nowPlayingBar_) return;
+    auto mark = [this](int which, bool on) {
+        if (which < 1 || which > DiceState::kBars) return;
+        QLabel* label = barLabels_[which - 1];
+        label->setAutoFillBackground(on);
+        label->setBackgroundRole(on ? QPalette::Highlight : QPalette::Window);
+        label->setForegroundRole(on ? QPalette::HighlightedText : QPalette::WindowText);
+    };
+    mark(nowPlayingBar_, false);
+    mark(bar, true);
+    nowPlayingBar_ = bar;
+    if (nowPlayingListener_) nowPlayingListener_(bar);
 }
 
 void DiceGameDialog::OnStop() {
     StopPlayback();
+    HighlightBar(playback_, kNoBar);
     playButton_->setEnabled(true);
 }
 
@@ -256,7 +312,53 @@ void DiceGameDialog::CreateMenuActions() {
         addAction(action);  // the shortcut works without the menu open
         systemMenu_->insertAction(first, action);
     }
+    outputMenu_ = new QMenu(QStringLiteral("&Output"), systemMenu_.get());
+    systemMenu_->insertMenu(first, outputMenu_);
+    connect(outputMenu_, &QMenu::aboutToShow, this, [this] { RefreshOutputMenu(); });
     systemMenu_->insertSeparator(first);
+    RefreshOutputMenu();
+}
+
+namespace {
+
+constexpr const char* kOutputKey = "output";
+
+QSettings GameSettings() { return QSettings(QStringLiteral("zamrit-dice-game"), QStringLiteral("ZamritDiceGame")); }
+
+}  // namespace
+
+void DiceGameDialog::ApplySavedOutput() {
+    SystemMidiOutputs().SetChosenOutput(GameSettings().value(kOutputKey).toString().toStdString());
+}
+
+void DiceGameDialog::RefreshOutputMenu() {
+    // The built-in synthesizer and every ALSA port there is now; the output in use is marked.
+    outputMenu_->clear();
+    const std::optional<std::string> fromEnvironment = SystemMidiOutService::EnvironmentSetting();
+    std::string inUse = SystemMidiOutputs().Setting();
+    if (inUse.empty()) inUse = "synth";
+    if (fromEnvironment) {
+        QAction* note = outputMenu_->addAction(
+            QStringLiteral("Chosen by ZAMRIT_MIDI_OUT=%1").arg(QString::fromStdString(*fromEnvironment)));
+        note->setEnabled(false);
+        outputMenu_->addSeparator();
+    }
+    std::vector<std::pair<QString, std::string>> choices{{QStringLiteral("&Built-in synthesizer"), "synth"}};
+    for (const std::string& port : AlsaMidiOutput::PortNames()) {
+        choices.emplace_back(QStringLiteral("ALSA: ") + QString::fromStdString(port), "alsa:" + port);
+    }
+    auto* group = new QActionGroup(outputMenu_);
+    for (const auto& [text, setting] : choices) {
+        QAction* item = outputMenu_->addAction(text);
+        item->setCheckable(true);
+        item->setChecked(setting == inUse);
+        item->setEnabled(!fromEnvironment);
+        item->setActionGroup(group);
+        connect(item, &QAction::triggered, this, [setting] {
+            SystemMidiOutputs().SetChosenOutput(setting);
+            GameSettings().setValue(kOutputKey, QString::fromStdString(setting));
+        });
+    }
 }
 
 void DiceGameDialog::StopPlayback() {

@@ -40,6 +40,7 @@ public:
     static constexpr std::uint32_t kRestoreCommand = 0xF120;
     static constexpr std::int32_t kPieceVoiceType = 4;
     static constexpr std::uint32_t kPieceCapacity = 0x60000;
+    static constexpr int kNoBar = -1;
 
     // The ids of the 32 bar labels, in bar order.
     static constexpr std::array<int, DiceState::kBars> kBarLabelIds{
@@ -63,6 +64,12 @@ public:
     QMenu& SystemMenu() { return *systemMenu_; }
     QAction& StopAction() const { return *stopAction_; }
     QAction& SaveMidiAction() const { return *saveMidiAction_; }
+    // The Output submenu; its items are made anew each time it opens.
+    QMenu& OutputMenu() const { return *outputMenu_; }
+    void RefreshOutputMenu();
+    // The output chosen in the Output menu, kept across runs; applied to the system's MIDI
+    // outputs at start (ZAMRIT_MIDI_OUT, when set, still wins).
+    static void ApplySavedOutput();
 
     // The folders Play looks in for the measure files, in order (MeasureFolder::Candidates of
     // the program's folder by default).
@@ -71,6 +78,9 @@ public:
     // in, the chosen path out (empty: cancelled). A standard file dialog by default.
     using FileChooser = std::function<QString(const QString& suggested, const QString& filter)>;
     void SetFileChooser(FileChooser chooser) { fileChooser_ = std::move(chooser); }
+    // Told of every change of the highlighted bar (1-32, or kNoBar once the piece is over).
+    void SetNowPlayingListener(std::function<void(int bar)> listener) { nowPlayingListener_ = std::move(listener); }
+    int NowPlayingBar() const { return nowPlayingBar_; }
 
     void ThrowDice();
     void OnPlay();
@@ -99,7 +109,11 @@ private:
     void CreateMenuActions();
     void StopPlayback();
     std::optional<std::filesystem::path> FindMeasures();
-    std::unique_ptr<MobileData> ComposeThrownPiece(const std::filesystem::path& folder) const;
+    std::unique_ptr<MobileData> ComposeThrownPiece(const std::filesystem::path& folder,
+                                                   std::vector<std::int64_t>* barEnds = nullptr) const;
+    // Marks the bar heard in the platform's highlight colour (kNoBar: none); a call left
+    // over from an earlier press of Play changes nothing.
+    void HighlightBar(std::uint32_t playback, int bar);
     void OnInitDialog();
     void SetItemText(int id, std::string_view text);
     void SetItemInt(int id, std::int32_t value);
@@ -113,8 +127,12 @@ private:
     std::unique_ptr<QMenu> systemMenu_;
     QAction* stopAction_ = nullptr;
     QAction* saveMidiAction_ = nullptr;
+    QMenu* outputMenu_ = nullptr;
     std::vector<std::filesystem::path> measureFolders_;
     FileChooser fileChooser_;
+    std::function<void(int)> nowPlayingListener_;
+    int nowPlayingBar_ = kNoBar;
+    std::uint32_t playback_ = 0;  // counts the presses of Play
 
     QPushButton* quitButton_ = nullptr;
     QPushButton* helpButton_ = nullptr;
