@@ -34,17 +34,30 @@ std::string PortList(const std::vector<std::string>& ports) {
 constexpr const char* kHowToChoose =
     "Choose another output with the environment variable ZAMRIT_MIDI_OUT before starting the "
     "program: synth, wav:PATH, alsa:NAME, log:PATH or none (for example "
-    "ZAMRIT_MIDI_OUT=wav:piece.wav). The game's Help describes each.";
+    "ZAMRIT_MIDI_OUT=wav:piece.wav), or in the game with the Output menu of the window's "
+    "right-click menu. The game's Help describes each.";
 
 }  // namespace
 
 SystemMidiOutService::SystemMidiOutService(std::optional<std::string> setting)
     : setting_(std::move(setting)) {}
 
+std::optional<std::string> SystemMidiOutService::EnvironmentSetting() {
+    const char* value = std::getenv(kSettingName);
+    if (value == nullptr) return std::nullopt;
+    return std::string(value);
+}
+
+void SystemMidiOutService::SetChosenOutput(std::string setting) {
+    std::lock_guard lock(mutex_);
+    chosen_ = std::move(setting);
+}
+
 std::string SystemMidiOutService::Setting() const {
     if (setting_) return *setting_;
-    const char* value = std::getenv(kSettingName);
-    return value != nullptr ? value : "";
+    if (auto value = EnvironmentSetting()) return *value;
+    std::lock_guard lock(mutex_);
+    return chosen_;
 }
 
 std::uint32_t SystemMidiOutService::DeviceCount() {

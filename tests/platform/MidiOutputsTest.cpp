@@ -114,6 +114,7 @@ TEST(SystemMidiOutServiceTest, AFailedOpenIsExplainedWithEveryOutputTriedAndHowT
         EXPECT_NE(text.find(c.why), std::string::npos) << text;
         EXPECT_NE(text.find("Choose another output with the environment variable ZAMRIT_MIDI_OUT"),
                   std::string::npos) << text;
+        EXPECT_NE(text.find("Output menu"), std::string::npos) << text;
         // Told once: the next explanation starts afresh.
         if (std::string(c.setting) != "none") {
             EXPECT_EQ(service.TakeExplanation().find(c.why), std::string::npos) << c.setting;
