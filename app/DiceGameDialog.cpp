@@ -1,8 +1,10 @@
 #include "app/DiceGameDialog.h"
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <fstream>
+#include <thread>
 
 #include <QCoreApplication>
 #include <QComboBox>
@@ -11,6 +13,8 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QEventLoop>
+#include <QProgressDialog>
 #include <QSaveFile>
 #include <QSettings>
 
@@ -32,6 +36,9 @@
 #include "platform/AlsaMidiOutput.h"
 #include "platform/HelpViewer.h"
 #include "platform/SystemMidiOutService.h"
+#include "platform/TimerService.h"
+#include "platform/WaitHook.h"
+#include "platform/WavMidiOutput.h"
 
 namespace zamrit {
 namespace {
@@ -293,6 +300,120 @@ bool DiceGameDialog::SaveAsMidi(const QString& path) {
     return written;
 }
 
+namespace {
+
+// The release of the last notes, rendered after the end of the piece.
+constexpr std::uint32_t kWavTailMs = 1000;
+
+// During a render every device is the synthesizer writing to the file: a render never falls
+// back to the loudspeakers.
+class WavRenderService final : public MidiOutService {
+public:
+    explicit WavRenderService(std::string path) : path_(std::move(path)) {}
+    std::uint32_t DeviceCount() override { return 1; }
+    std::unique_ptr<MidiOutput> Open(std::int32_t) override {
+        auto output = WavMidiOutput::Open(path_, false);
+        if (output != nullptr) opened_ = true;
+        return output;
+    }
+    bool Opened() const { return opened_; }
+
+private:
+    std::string path_;
+    std::atomic<bool> opened_{false};
+};
+
+// The window's thread waits in real time while it serves its events, and leaves the render's
+// clock alone: only the player's own waits move it, so the piece renders as fast as the
+// synthesizer goes.
+class ServingRealTimeWaits final : public WaitHook {
+public:
+    void WaitFor(std::chrono::milliseconds) override {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+};
+
+}  // namespace
+
+bool DiceGameDialog::SaveAsWav(const QString& path) {
+    const auto folder = FindMeasures();
+    if (!folder) return false;
+    if (!MusicPlayer::Instance().IsIdle()) OnStop();  // the render needs the player
+
+    std::vector<std::int64_t> barEnds;
+    std::unique_ptr<MobileData> melody = ComposeThrownPiece(*folder, &barEnds);
+    std::int32_t trimmedTicks = 0;
+    std::unique_ptr<MidiF0Data> sequence = melody->MakeSequence(0, PieceEnd(*melody), &trimmedTicks);
+    if (sequence == nullptr) return false;
+    std::int64_t totalTicks = trimmedTicks;
+    for (const auto& event : sequence->track->Events()) totalTicks += event->delta;
+
+    // The render goes to a file beside the target, put in its place only once complete.
+    const std::filesystem::path target = path.toStdString();
+    const std::filesystem::path part = target.string() + ".part";
+    if (!std::ofstream(part, std::ios::binary)) {
+        ShowErrorMessage("The WAV file " + target.string() + " could not be written: the folder " +
+                         target.parent_path().string() + " can not be written to.");
+        return false;
+    }
+
+    QProgressDialog progress(QStringLiteral("Rendering the piece into %1…").arg(QString::fromStdString(target.filename().string())),
+                             QStringLiteral("Cancel"), 0, 1000, this);
+    progress.setWindowTitle(windowTitle());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setValue(0);
+    std::atomic<std::int64_t> reached{0};
+    std::atomic<bool> completed{false};
+    bool cancelled = false;
+    bool opened = false;
+    {
+        ManualClock clock;
+        TimerService timers(clock);
+        ScopedTimerService renderClock(timers);
+        WavRenderService service(part.string());
+        ScopedMidiOutService renderOutput(service);
+        ServingRealTimeWaits waits;
+        ScopedWaitHook windowWaits(waits);
+        MusicPlayer::Play(
+            std::move(sequence),
+            [&completed] {
+                completed = true;
+                SleepMilliseconds(kWavTailMs);
+                return 0;
+            },
+            [&reached](std::int32_t, std::int32_t elapsedTicks, const MusicEvent&) { reached = elapsedTicks; },
+            trimmedTicks);
+        MusicPlayer& player = MusicPlayer::Instance();
+        while (!player.IsIdle()) {
+            if (totalTicks > 0) progress.setValue(static_cast<int>(std::min<std::int64_t>(reached * 1000 / totalTicks, 999)));
+            if (progress.wasCanceled() && !cancelled) {
+                cancelled = true;
+                player.RequestStop();
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        player.WaitUntilIdle();
+        opened = service.Opened();
+    }
+    progress.setValue(1000);
+
+    std::error_code error;
+    if (cancelled || !completed || !opened) {
+        std::filesystem::remove(part, error);
+        return false;
+    }
+    std::filesystem::rename(part, target, error);
+    if (error) {
+        std::filesystem::remove(part, error);
+        ShowErrorMessage("The WAV file " + target.string() + " could not be written: " + error.message());
+        return false;
+    }
+    return true;
+}
+
 void DiceGameDialog::CreateMenuActions() {
     // The game's own actions come first in the window menu; each has a shortcut that works
     // while the window has the focus, so the dialog's face stays as it is.
@@ -307,7 +428,14 @@ void DiceGameDialog::CreateMenuActions() {
                                           QStringLiteral("Standard MIDI files (*.mid *.midi)"));
         if (!path.isEmpty()) SaveAsMidi(path);
     });
-    for (QAction* action : {stopAction_, saveMidiAction_}) {
+    saveWavAction_ = new QAction(QStringLiteral("Save as &WAV…"), this);
+    saveWavAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    connect(saveWavAction_, &QAction::triggered, this, [this] {
+        const QString path = fileChooser_(SuggestedName() + QStringLiteral(".wav"),
+                                          QStringLiteral("WAV audio files (*.wav)"));
+        if (!path.isEmpty()) SaveAsWav(path);
+    });
+    for (QAction* action : {stopAction_, saveMidiAction_, saveWavAction_}) {
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);  // the shortcut works without the menu open
         systemMenu_->insertAction(first, action);

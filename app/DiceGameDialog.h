@@ -64,6 +64,7 @@ public:
     QMenu& SystemMenu() { return *systemMenu_; }
     QAction& StopAction() const { return *stopAction_; }
     QAction& SaveMidiAction() const { return *saveMidiAction_; }
+    QAction& SaveWavAction() const { return *saveWavAction_; }
     // The Output submenu; its items are made anew each time it opens.
     QMenu& OutputMenu() const { return *outputMenu_; }
     void RefreshOutputMenu();
@@ -90,6 +91,12 @@ public:
     // message saying why) when it can not be written. An existing file is replaced only once
     // the new one is complete.
     bool SaveAsMidi(const QString& path);
+    // Renders the thrown piece with the built-in synthesizer into a WAV file, faster than
+    // real time, with the player's own timing, under a progress dialog that can cancel it.
+    // Music still playing stops first. The file appears only once the render is complete:
+    // a cancelled or failed render leaves nothing behind (and an existing file as it was).
+    // False when nothing was written.
+    bool SaveAsWav(const QString& path);
     // The name a "Save as" item suggests: the form and the thrown sums, e.g. "minuet-7-11-3-...".
     QString SuggestedName() const;
     void OnHelp();
@@ -127,6 +134,7 @@ private:
     std::unique_ptr<QMenu> systemMenu_;
     QAction* stopAction_ = nullptr;
     QAction* saveMidiAction_ = nullptr;
+    QAction* saveWavAction_ = nullptr;
     QMenu* outputMenu_ = nullptr;
     std::vector<std::filesystem::path> measureFolders_;
     FileChooser fileChooser_;

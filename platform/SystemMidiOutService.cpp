@@ -1,5 +1,6 @@
 #include "platform/SystemMidiOutService.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <string_view>
@@ -123,7 +124,11 @@ std::unique_ptr<MidiOutput> SystemMidiOutService::OpenMapper(const std::string& 
 
 void SystemMidiOutService::Failed(const std::string& output, const std::string& why) {
     std::lock_guard lock(mutex_);
-    failures_.push_back(output + ": " + why);
+    // The mapper and device 0 may be the same output: it is named once.
+    std::string failure = output + ": " + why;
+    if (std::find(failures_.begin(), failures_.end(), failure) == failures_.end()) {
+        failures_.push_back(std::move(failure));
+    }
 }
 
 std::string SystemMidiOutService::TakeExplanation() {
