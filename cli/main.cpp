@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
 
     CLI::App app{"zamrit-dice: throw the dice, look inside MFi melodies and play them", "zamrit-dice"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "zamrit-dice " ZAMRIT_VERSION);
     CommandAction action;
     RegisterThrowCommand(app, action);
     RegisterDumpCommand(app, action);

@@ -50,6 +50,9 @@ TEST(ThrowCommandTest, UsageErrorsExitWithTwoAndHelpWithZero) {
     const auto help = RunTool("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_THAT(help.out, ::testing::HasSubstr("throw"));
+    const auto version = RunTool("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "zamrit-dice " ZAMRIT_VERSION "\n");
 }
 
 }  // namespace
