@@ -17,7 +17,7 @@ namespace zamrit {
 DiceGameApp::DiceGameApp() {
     QCoreApplication::setApplicationName(QString::fromUtf8(texts::kApplicationName));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZAMRIT_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("zamrit-dice-game"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.zamrit.dicegame"));
     QGuiApplication::setWindowIcon(AppIcon::Icon());
     DialogFont::RegisterSubstitutes();
 }

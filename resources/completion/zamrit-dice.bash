@@ -1,0 +1,57 @@
+# bash completion for zamrit-dice: the commands, their options, the forms, and file names
+# for FILE, --measures and the output files.
+_zamrit_dice()
+{
+    local cur prev words cword
+    _init_completion || return
+
+    local commands="throw dump midi play render"
+    local source_options="--form --seed --measures"
+
+    # The command is the first word that is not an option.
+    local command="" i
+    for ((i = 1; i < cword; i++)); do
+        case ${words[i]} in
+            throw | dump | midi | play | render)
+                command=${words[i]}
+                break
+                ;;
+        esac
+    done
+
+    case $prev in
+        --form)
+            COMPREPLY=($(compgen -W "dance minuet" -- "$cur"))
+            return
+            ;;
+        --seed | --start | --end | --voice-type)
+            return
+            ;;
+        -o | --output)
+            _filedir
+            return
+            ;;
+    esac
+
+    if [[ -z $command ]]; then
+        COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
+        return
+    fi
+
+    local options
+    case $command in
+        throw) options="--form --seed" ;;
+        dump) options="--voice-type" ;;
+        midi) options="$source_options --start --end -o --output" ;;
+        play) options="$source_options" ;;
+        render) options="$source_options -o --output" ;;
+    esac
+
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "$options --help" -- "$cur"))
+        return
+    fi
+    # FILE, and the measure files after --measures.
+    [[ $command != throw ]] && _filedir
+} &&
+    complete -F _zamrit_dice zamrit-dice
