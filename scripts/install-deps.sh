@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs to build, test and run.
-# Idempotent: packages already present are left alone.
+# Idempotent: packages already present are left alone. With --packaging it also installs the
+# tools that build and check the Debian package (scripts/check-package.sh).
 set -euo pipefail
 
 packages=(
@@ -8,8 +9,11 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcli11-dev
   qt6-base-dev libfluidsynth-dev timgm6mb-soundfont librtmidi-dev libasound2-dev
-  fonts-ipafont-gothic fp-utils libchm-dev xvfb xauth sox midicsv
+  fonts-ipafont-gothic fp-utils libchm-dev librsvg2-bin xvfb xauth sox midicsv
 )
+if [ "${1:-}" = "--packaging" ]; then
+  packages+=(dpkg-dev file lintian appstream desktop-file-utils man-db)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
