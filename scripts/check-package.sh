@@ -19,7 +19,7 @@ rm -f "$build"/zamrit-dice-game_*.deb
 cmake --build "$build" --target package
 deb=$(ls "$build"/zamrit-dice-game_*_amd64.deb)
 echo "== $deb: $(stat -c %s "$deb") bytes"
-dpkg-deb --field "$deb" Package Version Installed-Size Depends
+dpkg-deb --field "$deb" Package Version Installed-Size Depends Recommends
 
 work=$(mktemp -d)
 game=""
