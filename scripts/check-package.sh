@@ -55,17 +55,28 @@ measures=$(grep -c ' \./usr/share/zamrit-dice-game/measures/.*\.dat$' "$work/con
 [ "$measures" -eq 448 ] || { echo "the package holds $measures measure files, not 448" >&2; exit 1; }
 
 # The validators of the software centres, the menus and the archive.
+# Each must pass without a single remark, down to the pedantic ones; the desktop entry's
+# validator may give hints, but no warning.
+only_success() {
+  local output
+  output=$("$@" 2>&1) || { echo "$output" >&2; return 1; }
+  echo "$output"
+  [ "$output" = "✔ Validation was successful." ] || { echo "not clean: $*" >&2; return 1; }
+}
 echo "== appstreamcli validate"
-appstreamcli validate --pedantic --no-net --explain \
+only_success appstreamcli validate --pedantic --no-net --explain \
   "$root/usr/share/metainfo/org.zamrit.dicegame.metainfo.xml"
-appstreamcli validate-tree --pedantic --no-net "$root"
+only_success appstreamcli validate-tree --pedantic --no-net "$root"
 echo "== desktop-file-validate"
-desktop-file-validate "$root/usr/share/applications/org.zamrit.dicegame.desktop"
+desktop-file-validate "$root/usr/share/applications/org.zamrit.dicegame.desktop" | tee "$work/desktop"
+if grep -q ': \(warning\|error\): ' "$work/desktop"; then exit 1; fi
 echo "== lintian"
 lintian --fail-on error,warning --info "$deb"
 echo "== man"
-MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/zamrit-dice.1.gz" >/dev/null
-MANWIDTH=80 man --warnings -l "$root/usr/share/man/man6/ZamritDiceGame.6.gz" >/dev/null
+for page in man1/zamrit-dice.1.gz man6/ZamritDiceGame.6.gz; do
+  warnings=$(MANWIDTH=80 man --warnings -l "$root/usr/share/man/$page" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || { echo "$page: $warnings" >&2; exit 1; }
+done
 
 # The same install rules into a temporary prefix: every file the package holds is installed.
 stage="$work/stage"
