@@ -9,6 +9,7 @@ packages=(
   nlohmann-json3-dev libcli11-dev
   qt6-base-dev libfluidsynth-dev timgm6mb-soundfont librtmidi-dev libasound2-dev
   fonts-ipafont-gothic fp-utils libchm-dev xvfb xauth sox midicsv
+  lilypond
 )
 
 missing=()
