@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QAction>
 #include <QLabel>
 #include <QPushButton>
 
@@ -11,6 +12,7 @@
 #include "app/AppIcon.h"
 #include "app/Composition.h"
 #include "app/DialogTexts.h"
+#include "app/ScoreWindow.h"
 #include "app/PlaybackHandoff.h"
 #include "melody/MobileData.h"
 #include "melody/TickMath.h"
@@ -97,6 +99,11 @@ void DiceGameDialog::CreateControls() {
 void DiceGameDialog::OnInitDialog() {
     systemMenu_ = std::make_unique<QMenu>();
     systemMenu_->addAction(QStringLiteral("&Close"))->setData(kCloseCommand);
+    QAction* score = systemMenu_->addAction(QStringLiteral("&Score"));
+    score->setData(kScoreCommand);
+    score->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    addAction(score);  // the shortcut works while the menu is closed
+    connect(score, &QAction::triggered, this, [this] { OnScore(); });
     const QString aboutItem = Text(texts::kAboutMenuItem);
     if (!aboutItem.isEmpty()) {
         systemMenu_->addSeparator();
@@ -142,6 +149,19 @@ void DiceGameDialog::ThrowDice() {
             SetItemText(id, texts::kSumPlaceholder);
         }
     }
+    if (scoreWindow_ != nullptr && scoreWindow_->isVisible()) {
+        scoreWindow_->ShowPiece(PieceFormFromIndex(formCombo_->currentIndex()), dice_);
+    }
+}
+
+void DiceGameDialog::OnScore() {
+    if (scoreWindow_ == nullptr) {
+        scoreWindow_ = std::make_unique<ScoreWindow>();
+        scoreWindow_->move(frameGeometry().topRight() + QPoint(8, 0));
+    }
+    scoreWindow_->show();
+    scoreWindow_->raise();
+    scoreWindow_->ShowPiece(PieceFormFromIndex(formCombo_->currentIndex()), dice_);
 }
 
 void DiceGameDialog::OnPlay() {
@@ -205,7 +225,7 @@ void DiceGameDialog::OnSysCommand(std::uint32_t id, std::intptr_t /*param*/) {
 
 void DiceGameDialog::contextMenuEvent(QContextMenuEvent* event) {
     if (QAction* chosen = systemMenu_->exec(event->globalPos())) {
-        OnSysCommand(chosen->data().toUInt(), 0);
+        if (chosen->data().toUInt() != kScoreCommand) OnSysCommand(chosen->data().toUInt(), 0);
     }
 }
 

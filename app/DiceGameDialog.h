@@ -19,6 +19,7 @@ class QPushButton;
 namespace zamrit {
 
 class HelpViewer;
+class ScoreWindow;
 
 // The main window: the 32 bars with their dice sums, the form choice and the four buttons
 // (template 102). Controls are reached by their ids, as the handlers name them.
@@ -31,6 +32,7 @@ public:
     static constexpr int kHelpId = 1067;
     static constexpr int kExplanationId = 1068;
     static constexpr std::uint32_t kAboutCommand = 0x10;
+    static constexpr std::uint32_t kScoreCommand = 0x20;
     static constexpr std::uint32_t kCloseCommand = 0xF060;
     static constexpr std::uint32_t kMinimizeCommand = 0xF020;
     static constexpr std::uint32_t kRestoreCommand = 0xF120;
@@ -62,6 +64,10 @@ public:
     void OnPlay();
     void OnHelp();
     void OnSysCommand(std::uint32_t id, std::intptr_t param);
+    // Opens the score window beside the dialog (Ctrl+K), showing the thrown piece; it follows
+    // every later throw while it is open.
+    void OnScore();
+    ScoreWindow* Score() const { return scoreWindow_.get(); }
 
     // Closing the window stops a running playback and waits for its worker.
     void done(int result) override;
@@ -86,6 +92,7 @@ private:
     DiceState dice_;
     QIcon icon_;
     std::unique_ptr<QMenu> systemMenu_;
+    std::unique_ptr<ScoreWindow> scoreWindow_;
 
     QPushButton* quitButton_ = nullptr;
     QPushButton* helpButton_ = nullptr;
