@@ -46,8 +46,9 @@ std::string ElementText(const Element& element, std::int32_t barTicks) {
         text += ">";
     }
     const std::string duration = LilyPondWriter::DurationText(element.ticks);
-    // A value no single duration names (off the 64th grid) is a 128th scaled to its length.
-    text += duration.empty() ? "128*" + std::to_string(element.ticks * 2 / 3) : duration;
+    // A value no single duration names is a quarter scaled to its ticks.
+    text += duration.empty() ? "4*" + std::to_string(element.ticks) + "/" + std::to_string(kTicksPerQuarter)
+                             : duration;
     if (element.tieToNext) text += "~";
     if (element.beam == Element::Beam::Begin) text += "[";
     if (element.beam == Element::Beam::End) text += "]";
