@@ -1,5 +1,6 @@
 #include "app/Composition.h"
 
+#include "app/MeasureFolder.h"
 #include "app/MeasureOrder.h"
 #include "mfi/MFiData.h"
 
@@ -9,39 +10,51 @@ namespace {
 // The voice type the game asks for; the file's own voice type replaces it.
 constexpr std::int32_t kMeasureVoiceType = 4;
 
-void ComposeForm(PieceForm form, const std::array<std::int32_t, DiceState::kBars>& firstDie,
-                 const std::array<std::int32_t, DiceState::kBars>& secondDie, MFiData& target) {
+BarEnds ComposeForm(PieceForm form, const std::array<std::int32_t, DiceState::kBars>& firstDie,
+                 const std::array<std::int32_t, DiceState::kBars>& secondDie, MFiData& target,
+                 const std::filesystem::path& folder) {
     DiceState dice;
     dice.firstDie = firstDie;
     dice.secondDie = secondDie;
-    ComposePiece(form, dice, target);
+    return ComposePiece(form, dice, target, folder);
 }
 
 }  // namespace
 
-void AppendMeasures(std::span<const std::string> fileNames, MFiData& target) {
+BarEnds AppendMeasures(std::span<const std::string> fileNames, MFiData& target) {
+    BarEnds ends;
     MFiTrack* piece = target.GetTrack(0);
-    if (piece == nullptr) return;
+    if (piece == nullptr) return ends;
+    std::int64_t end = 0;
+    for (const auto& event : piece->trackData->Events()) end += event->delta;
     for (const std::string& name : fileNames) {
         const MFiData measure(name, kMeasureVoiceType);
-        if (const MFiTrack* bar = measure.GetTrack(0)) piece->Append(*bar);
+        if (const MFiTrack* bar = measure.GetTrack(0)) {
+            piece->Append(*bar);
+            for (const auto& event : bar->trackData->Events()) end += event->delta;
+        }
+        ends.push_back(end);
     }
+    return ends;
 }
 
-void ComposePiece(PieceForm form, const DiceState& dice, MFiData& target) {
-    const std::vector<std::string> names = MeasureOrder(form, dice);
-    AppendMeasures(names, target);
+BarEnds ComposePiece(PieceForm form, const DiceState& dice, MFiData& target,
+                     const std::filesystem::path& folder) {
+    std::vector<std::string> paths = MeasureOrder(form, dice);
+    for (std::string& name : paths) name = MeasureFolder::PathOf(folder, name);
+    return AppendMeasures(paths, target);
 }
 
-void ComposeMinuetTrio(const std::array<std::int32_t, DiceState::kBars>& firstDie,
+BarEnds ComposeMinuetTrio(const std::array<std::int32_t, DiceState::kBars>& firstDie,
                        const std::array<std::int32_t, DiceState::kBars>& secondDie,
-                       MFiData& target) {
-    ComposeForm(PieceForm::MinuetTrio, firstDie, secondDie, target);
+                       MFiData& target, const std::filesystem::path& folder) {
+    return ComposeForm(PieceForm::MinuetTrio, firstDie, secondDie, target, folder);
 }
 
-void ComposeDance(const std::array<std::int32_t, DiceState::kBars>& firstDie,
-                  const std::array<std::int32_t, DiceState::kBars>& secondDie, MFiData& target) {
-    ComposeForm(PieceForm::Dance, firstDie, secondDie, target);
+BarEnds ComposeDance(const std::array<std::int32_t, DiceState::kBars>& firstDie,
+                  const std::array<std::int32_t, DiceState::kBars>& secondDie, MFiData& target,
+                  const std::filesystem::path& folder) {
+    return ComposeForm(PieceForm::Dance, firstDie, secondDie, target, folder);
 }
 
 }  // namespace zamrit

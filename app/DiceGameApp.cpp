@@ -28,6 +28,7 @@ bool DiceGameApp::InitInstance() {
     GuiWaitHook servingWait;
     ScopedWaitHook waitsServeTheWindow(servingWait);
     HelpViewer helpViewer;
+    DiceGameDialog::ApplySavedOutput();
     {
         DiceGameDialog dialog(helpViewer);
         messageSink.SetOwner(&dialog);

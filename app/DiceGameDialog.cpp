@@ -1,24 +1,46 @@
 #include "app/DiceGameDialog.h"
 
+#include <algorithm>
+#include <chrono>
 #include <ctime>
+#include <fstream>
+#include <thread>
 
+#include <QCoreApplication>
 #include <QComboBox>
+#include <QActionGroup>
 #include <QContextMenuEvent>
 #include <QAction>
+#include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QEventLoop>
+#include <QProgressDialog>
+#include <QSaveFile>
+#include <QSettings>
 
 #include "app/AboutDialog.h"
 #include "app/AppIcon.h"
 #include "app/Composition.h"
 #include "app/DialogTexts.h"
 #include "app/ScoreWindow.h"
+#include "app/MeasureFolder.h"
+#include "app/MeasureOrder.h"
 #include "app/PlaybackHandoff.h"
+#include "melody/ErrorReporting.h"
+#include "melody/MidiEventKind.h"
 #include "melody/MobileData.h"
 #include "melody/TickMath.h"
 #include "mfi/MFiData.h"
 #include "midiout/MusicPlayer.h"
+#include "midiseq/MidiF0Data.h"
+#include "midiseq/MidiFileWriter.h"
+#include "platform/AlsaMidiOutput.h"
 #include "platform/HelpViewer.h"
+#include "platform/SystemMidiOutService.h"
+#include "platform/TimerService.h"
+#include "platform/WaitHook.h"
+#include "platform/WavMidiOutput.h"
 
 namespace zamrit {
 namespace {
@@ -46,9 +68,16 @@ DiceGameDialog::DiceGameDialog(HelpViewer& helpViewer, std::function<std::uint32
       template_(*this, 323, 280),
       helpViewer_(helpViewer),
       seedSource_(std::move(seedSource)),
-      icon_(AppIcon::Icon()) {
+      icon_(AppIcon::Icon()),
+      measureFolders_(MeasureFolder::Candidates(
+          QCoreApplication::instance() != nullptr ? QCoreApplication::applicationDirPath().toStdString()
+                                                  : std::string())),
+      fileChooser_([this](const QString& suggested, const QString& filter) {
+          return QFileDialog::getSaveFileName(this, QString(), suggested, filter);
+      }) {
     CreateControls();
     OnInitDialog();
+    CreateMenuActions();
     connect(createButton_, &QPushButton::clicked, this, [this] { ThrowDice(); });
     connect(playButton_, &QPushButton::clicked, this, [this] { OnPlay(); });
     connect(formCombo_, &QComboBox::currentIndexChanged, this, [this] { ThrowDice(); });
@@ -99,11 +128,6 @@ void DiceGameDialog::CreateControls() {
 void DiceGameDialog::OnInitDialog() {
     systemMenu_ = std::make_unique<QMenu>();
     systemMenu_->addAction(QStringLiteral("&Close"))->setData(kCloseCommand);
-    QAction* score = systemMenu_->addAction(QStringLiteral("&Score"));
-    score->setData(kScoreCommand);
-    score->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
-    addAction(score);  // the shortcut works while the menu is closed
-    connect(score, &QAction::triggered, this, [this] { OnScore(); });
     const QString aboutItem = Text(texts::kAboutMenuItem);
     if (!aboutItem.isEmpty()) {
         systemMenu_->addSeparator();
@@ -149,9 +173,14 @@ void DiceGameDialog::ThrowDice() {
             SetItemText(id, texts::kSumPlaceholder);
         }
     }
-    if (scoreWindow_ != nullptr && scoreWindow_->isVisible()) {
-        scoreWindow_->ShowPiece(PieceFormFromIndex(formCombo_->currentIndex()), dice_);
-    }
+    if (scoreWindow_ != nullptr && scoreWindow_->isVisible()) UpdateScore();
+}
+
+void DiceGameDialog::UpdateScore() {
+    // Quietly: without the measure files the score shows empty bars, and Play says why.
+    const auto folder = MeasureFolder::Find(measureFolders_);
+    scoreWindow_->ShowPiece(PieceFormFromIndex(formCombo_->currentIndex()), dice_,
+                            folder.value_or(std::filesystem::path(".")));
 }
 
 void DiceGameDialog::OnScore() {
@@ -161,29 +190,327 @@ void DiceGameDialog::OnScore() {
     }
     scoreWindow_->show();
     scoreWindow_->raise();
-    scoreWindow_->ShowPiece(PieceFormFromIndex(formCombo_->currentIndex()), dice_);
+    UpdateScore();
 }
 
+std::optional<std::filesystem::path> DiceGameDialog::FindMeasures() {
+    const auto folder = MeasureFolder::Find(measureFolders_);
+    // Without any of the game's files there is nothing to play: one message says where they
+    // were looked for, instead of a report for every bar.
+    if (!folder) ShowErrorMessage(MeasureFolder::NotFoundMessage(measureFolders_));
+    return folder;
+}
+
+std::unique_ptr<MobileData> DiceGameDialog::ComposeThrownPiece(const std::filesystem::path& folder,
+                                                               std::vector<std::int64_t>* barEnds) const {
+    auto melody = std::make_unique<MobileData>(static_cast<std::int32_t>(kPieceCapacity));
+    MFiData piece(kPieceVoiceType, kPieceCapacity);
+    BarEnds ends = formCombo_->currentIndex() != 0
+                       ? ComposeMinuetTrio(dice_.firstDie, dice_.secondDie, piece, folder)
+                       : ComposeDance(dice_.firstDie, dice_.secondDie, piece, folder);
+    piece.ToMobileData(*melody);
+    if (barEnds != nullptr) *barEnds = std::move(ends);
+    return melody;
+}
+
+namespace {
+
+constexpr std::int64_t kSequenceDivision = 96;
+
+std::int32_t PieceEnd(const MobileData& melody) {
+    return ClampToInt32(static_cast<std::int64_t>(melody.MeasureLength()) * melody.MeasureCount());
+}
+
+}  // namespace
+
 void DiceGameDialog::OnPlay() {
+    const auto folder = FindMeasures();
+    if (!folder) return;
     PlaybackHandoff& handoff = PlaybackHandoff::Instance();
     handoff.thePlayButton = playButton_;
     playButton_->setEnabled(false);
 
-    auto melody = std::make_unique<MobileData>(static_cast<std::int32_t>(kPieceCapacity));
-    {
-        MFiData piece(kPieceVoiceType, kPieceCapacity);
-        if (formCombo_->currentIndex() != 0) {
-            ComposeMinuetTrio(dice_.firstDie, dice_.secondDie, piece);
-        } else {
-            ComposeDance(dice_.firstDie, dice_.secondDie, piece);
-        }
-        piece.ToMobileData(*melody);
+    std::vector<std::int64_t> barEnds;
+    std::unique_ptr<MobileData> melody = ComposeThrownPiece(*folder, &barEnds);
+    const std::int32_t end = PieceEnd(*melody);
+    std::int32_t trimmedTicks = 0;
+    std::unique_ptr<MidiF0Data> sequence = melody->MakeSequence(0, end, &trimmedTicks);
+    // The sequence counts 96 ticks to the quarter note; the bars were measured in the melody's.
+    if (melody->timeBase > 0 && melody->timeBase != kSequenceDivision) {
+        for (auto& barEnd : barEnds) barEnd = barEnd * kSequenceDivision / melody->timeBase;
     }
-    const std::int32_t end = ClampToInt32(static_cast<std::int64_t>(melody->MeasureLength()) *
-                                          melody->MeasureCount());
-    const MobileData& playing = *melody;
     handoff.SetMelody(std::move(melody));
-    playing.Play(OnPlayFinished, 0, end);
+    if (sequence == nullptr) {
+        playButton_->setEnabled(true);
+        handoff.TakeMelody().reset();
+        return;
+    }
+
+    // The bar heard is the bar of the note the player sends: the observer runs on the timer
+    // thread as each event goes out (its ticks counted from the start of the piece) and hands
+    // a change of bar to the window's thread. The bars stay those of this press of Play,
+    // whatever is thrown meanwhile.
+    const std::uint32_t playback = ++playback_;
+    auto lastBar = std::make_shared<std::atomic<int>>(kNoBar);
+    PlayObserver observer = [this, playback, barEnds = std::move(barEnds), lastBar](
+                                std::int32_t, std::int32_t elapsedTicks, const MusicEvent& event) {
+        if (event.kind != kMidiNoteOn || event.velocity == 0) return;
+        const auto after = std::upper_bound(barEnds.begin(), barEnds.end(), std::int64_t{elapsedTicks});
+        const int bar = static_cast<int>(std::min<std::ptrdiff_t>(after - barEnds.begin(), DiceState::kBars - 1)) + 1;
+        if (lastBar->exchange(bar) == bar) return;
+        QMetaObject::invokeMethod(this, [this, playback, bar] { HighlightBar(playback, bar); },
+                                  Qt::QueuedConnection);
+    };
+    PlayCompletion completion = [this, playback] {
+        QMetaObject::invokeMethod(this, [this, playback] { HighlightBar(playback, kNoBar); },
+                                  Qt::QueuedConnection);
+        return OnPlayFinished();
+    };
+    MusicPlayer::Play(std::move(sequence), std::move(completion), std::move(observer), trimmedTicks);
+}
+
+void DiceGameDialog::HighlightBar(std::uint32_t playback, int bar) {
+    if (playback != playback_ || bar == nowPlayingBar_) return;
+    auto mark = [this](int which, bool on) {
+        if (which < 1 || which > DiceState::kBars) return;
+        QLabel* label = barLabels_[which - 1];
+        label->setAutoFillBackground(on);
+        label->setBackgroundRole(on ? QPalette::Highlight : QPalette::Window);
+        label->setForegroundRole(on ? QPalette::HighlightedText : QPalette::WindowText);
+    };
+    mark(nowPlayingBar_, false);
+    mark(bar, true);
+    nowPlayingBar_ = bar;
+    if (scoreWindow_ != nullptr) scoreWindow_->HighlightBar(bar == kNoBar ? 0 : bar);
+    if (nowPlayingListener_) nowPlayingListener_(bar);
+}
+
+void DiceGameDialog::OnStop() {
+    StopPlayback();
+    HighlightBar(playback_, kNoBar);
+    playButton_->setEnabled(true);
+}
+
+QString DiceGameDialog::SuggestedName() const {
+    QString name = formCombo_->currentIndex() != 0 ? QStringLiteral("minuet") : QStringLiteral("dance");
+    for (int id : DiceState::kSumLabelIds) {
+        const QString sum = qobject_cast<QLabel*>(Item(id))->text();
+        if (sum != Text(texts::kSumPlaceholder)) name += QLatin1Char('-') + sum;
+    }
+    return name;
+}
+
+bool DiceGameDialog::SaveAsMidi(const QString& path) {
+    const auto folder = FindMeasures();
+    if (!folder) return false;
+    std::unique_ptr<MobileData> melody = ComposeThrownPiece(*folder);
+    std::unique_ptr<MidiF0Data> sequence = melody->MakeSequence(0, PieceEnd(*melody));
+    if (sequence == nullptr) return false;
+    const std::vector<std::uint8_t> bytes = MidiFileWriter::Format0Bytes(*sequence);
+    // The file is written beside its place and put there only when complete: a failed write
+    // leaves an existing file as it was.
+    QSaveFile file(path);
+    const bool written = file.open(QIODevice::WriteOnly) &&
+                         file.write(reinterpret_cast<const char*>(bytes.data()),
+                                    static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size()) &&
+                         file.commit();
+    if (!written) {
+        ShowErrorMessage("The MIDI file " + path.toStdString() + " could not be written: " +
+                         file.errorString().toStdString());
+    }
+    return written;
+}
+
+namespace {
+
+// The release of the last notes, rendered after the end of the piece.
+constexpr std::uint32_t kWavTailMs = 1000;
+
+// During a render every device is the synthesizer writing to the file: a render never falls
+// back to the loudspeakers.
+class WavRenderService final : public MidiOutService {
+public:
+    explicit WavRenderService(std::string path) : path_(std::move(path)) {}
+    std::uint32_t DeviceCount() override { return 1; }
+    std::unique_ptr<MidiOutput> Open(std::int32_t) override {
+        auto output = WavMidiOutput::Open(path_, false);
+        if (output != nullptr) opened_ = true;
+        return output;
+    }
+    bool Opened() const { return opened_; }
+
+private:
+    std::string path_;
+    std::atomic<bool> opened_{false};
+};
+
+// The window's thread waits in real time while it serves its events, and leaves the render's
+// clock alone: only the player's own waits move it, so the piece renders as fast as the
+// synthesizer goes.
+class ServingRealTimeWaits final : public WaitHook {
+public:
+    void WaitFor(std::chrono::milliseconds) override {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+};
+
+}  // namespace
+
+bool DiceGameDialog::SaveAsWav(const QString& path) {
+    const auto folder = FindMeasures();
+    if (!folder) return false;
+    if (!MusicPlayer::Instance().IsIdle()) OnStop();  // the render needs the player
+
+    std::vector<std::int64_t> barEnds;
+    std::unique_ptr<MobileData> melody = ComposeThrownPiece(*folder, &barEnds);
+    std::int32_t trimmedTicks = 0;
+    std::unique_ptr<MidiF0Data> sequence = melody->MakeSequence(0, PieceEnd(*melody), &trimmedTicks);
+    if (sequence == nullptr) return false;
+    std::int64_t totalTicks = trimmedTicks;
+    for (const auto& event : sequence->track->Events()) totalTicks += event->delta;
+
+    // The render goes to a file beside the target, put in its place only once complete.
+    const std::filesystem::path target = path.toStdString();
+    const std::filesystem::path part = target.string() + ".part";
+    if (!std::ofstream(part, std::ios::binary)) {
+        ShowErrorMessage("The WAV file " + target.string() + " could not be written: the folder " +
+                         target.parent_path().string() + " can not be written to.");
+        return false;
+    }
+
+    QProgressDialog progress(QStringLiteral("Rendering the piece into %1…").arg(QString::fromStdString(target.filename().string())),
+                             QStringLiteral("Cancel"), 0, 1000, this);
+    progress.setWindowTitle(windowTitle());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setValue(0);
+    std::atomic<std::int64_t> reached{0};
+    std::atomic<bool> completed{false};
+    bool cancelled = false;
+    bool opened = false;
+    {
+        ManualClock clock;
+        TimerService timers(clock);
+        ScopedTimerService renderClock(timers);
+        WavRenderService service(part.string());
+        ScopedMidiOutService renderOutput(service);
+        ServingRealTimeWaits waits;
+        ScopedWaitHook windowWaits(waits);
+        MusicPlayer::Play(
+            std::move(sequence),
+            [&completed] {
+                completed = true;
+                SleepMilliseconds(kWavTailMs);
+                return 0;
+            },
+            [&reached](std::int32_t, std::int32_t elapsedTicks, const MusicEvent&) { reached = elapsedTicks; },
+            trimmedTicks);
+        MusicPlayer& player = MusicPlayer::Instance();
+        while (!player.IsIdle()) {
+            if (totalTicks > 0) progress.setValue(static_cast<int>(std::min<std::int64_t>(reached * 1000 / totalTicks, 999)));
+            if (progress.wasCanceled() && !cancelled) {
+                cancelled = true;
+                player.RequestStop();
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        player.WaitUntilIdle();
+        opened = service.Opened();
+    }
+    progress.setValue(1000);
+
+    std::error_code error;
+    if (cancelled || !completed || !opened) {
+        std::filesystem::remove(part, error);
+        return false;
+    }
+    std::filesystem::rename(part, target, error);
+    if (error) {
+        std::filesystem::remove(part, error);
+        ShowErrorMessage("The WAV file " + target.string() + " could not be written: " + error.message());
+        return false;
+    }
+    return true;
+}
+
+void DiceGameDialog::CreateMenuActions() {
+    // The game's own actions come first in the window menu; each has a shortcut that works
+    // while the window has the focus, so the dialog's face stays as it is.
+    QAction* first = systemMenu_->actions().value(0);
+    stopAction_ = new QAction(QStringLiteral("S&top"), this);
+    stopAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Period));
+    connect(stopAction_, &QAction::triggered, this, [this] { OnStop(); });
+    saveMidiAction_ = new QAction(QStringLiteral("Save as &MIDI…"), this);
+    saveMidiAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(saveMidiAction_, &QAction::triggered, this, [this] {
+        const QString path = fileChooser_(SuggestedName() + QStringLiteral(".mid"),
+                                          QStringLiteral("Standard MIDI files (*.mid *.midi)"));
+        if (!path.isEmpty()) SaveAsMidi(path);
+    });
+    saveWavAction_ = new QAction(QStringLiteral("Save as &WAV…"), this);
+    saveWavAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    connect(saveWavAction_, &QAction::triggered, this, [this] {
+        const QString path = fileChooser_(SuggestedName() + QStringLiteral(".wav"),
+                                          QStringLiteral("WAV audio files (*.wav)"));
+        if (!path.isEmpty()) SaveAsWav(path);
+    });
+    QAction* scoreAction = new QAction(QStringLiteral("&Score"), this);
+    scoreAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    connect(scoreAction, &QAction::triggered, this, [this] { OnScore(); });
+    for (QAction* action : {stopAction_, saveMidiAction_, saveWavAction_, scoreAction}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);  // the shortcut works without the menu open
+        systemMenu_->insertAction(first, action);
+    }
+    outputMenu_ = new QMenu(QStringLiteral("&Output"), systemMenu_.get());
+    systemMenu_->insertMenu(first, outputMenu_);
+    connect(outputMenu_, &QMenu::aboutToShow, this, [this] { RefreshOutputMenu(); });
+    systemMenu_->insertSeparator(first);
+    RefreshOutputMenu();
+}
+
+namespace {
+
+constexpr const char* kOutputKey = "output";
+
+QSettings GameSettings() { return QSettings(QStringLiteral("zamrit-dice-game"), QStringLiteral("ZamritDiceGame")); }
+
+}  // namespace
+
+void DiceGameDialog::ApplySavedOutput() {
+    SystemMidiOutputs().SetChosenOutput(GameSettings().value(kOutputKey).toString().toStdString());
+}
+
+void DiceGameDialog::RefreshOutputMenu() {
+    // The built-in synthesizer and every ALSA port there is now; the output in use is marked.
+    outputMenu_->clear();
+    const std::optional<std::string> fromEnvironment = SystemMidiOutService::EnvironmentSetting();
+    std::string inUse = SystemMidiOutputs().Setting();
+    if (inUse.empty()) inUse = "synth";
+    if (fromEnvironment) {
+        QAction* note = outputMenu_->addAction(
+            QStringLiteral("Chosen by ZAMRIT_MIDI_OUT=%1").arg(QString::fromStdString(*fromEnvironment)));
+        note->setEnabled(false);
+        outputMenu_->addSeparator();
+    }
+    std::vector<std::pair<QString, std::string>> choices{{QStringLiteral("&Built-in synthesizer"), "synth"}};
+    for (const std::string& port : AlsaMidiOutput::PortNames()) {
+        choices.emplace_back(QStringLiteral("ALSA: ") + QString::fromStdString(port), "alsa:" + port);
+    }
+    auto* group = new QActionGroup(outputMenu_);
+    for (const auto& [text, setting] : choices) {
+        QAction* item = outputMenu_->addAction(text);
+        item->setCheckable(true);
+        item->setChecked(setting == inUse);
+        item->setEnabled(!fromEnvironment);
+        item->setActionGroup(group);
+        connect(item, &QAction::triggered, this, [setting] {
+            SystemMidiOutputs().SetChosenOutput(setting);
+            GameSettings().setValue(kOutputKey, QString::fromStdString(setting));
+        });
+    }
 }
 
 void DiceGameDialog::StopPlayback() {
@@ -225,7 +552,7 @@ void DiceGameDialog::OnSysCommand(std::uint32_t id, std::intptr_t /*param*/) {
 
 void DiceGameDialog::contextMenuEvent(QContextMenuEvent* event) {
     if (QAction* chosen = systemMenu_->exec(event->globalPos())) {
-        if (chosen->data().toUInt() != kScoreCommand) OnSysCommand(chosen->data().toUInt(), 0);
+        OnSysCommand(chosen->data().toUInt(), 0);
     }
 }
 

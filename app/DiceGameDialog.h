@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include <QDialog>
 #include <QIcon>
@@ -20,6 +23,7 @@ namespace zamrit {
 
 class HelpViewer;
 class ScoreWindow;
+class MobileData;
 
 // The main window: the 32 bars with their dice sums, the form choice and the four buttons
 // (template 102). Controls are reached by their ids, as the handlers name them.
@@ -32,12 +36,12 @@ public:
     static constexpr int kHelpId = 1067;
     static constexpr int kExplanationId = 1068;
     static constexpr std::uint32_t kAboutCommand = 0x10;
-    static constexpr std::uint32_t kScoreCommand = 0x20;
     static constexpr std::uint32_t kCloseCommand = 0xF060;
     static constexpr std::uint32_t kMinimizeCommand = 0xF020;
     static constexpr std::uint32_t kRestoreCommand = 0xF120;
     static constexpr std::int32_t kPieceVoiceType = 4;
     static constexpr std::uint32_t kPieceCapacity = 0x60000;
+    static constexpr int kNoBar = -1;
 
     // The ids of the 32 bar labels, in bar order.
     static constexpr std::array<int, DiceState::kBars> kBarLabelIds{
@@ -59,9 +63,43 @@ public:
     std::size_t ControlCount() const { return template_.ControlCount(); }
     const DiceState& Dice() const { return dice_; }
     QMenu& SystemMenu() { return *systemMenu_; }
+    QAction& StopAction() const { return *stopAction_; }
+    QAction& SaveMidiAction() const { return *saveMidiAction_; }
+    QAction& SaveWavAction() const { return *saveWavAction_; }
+    // The Output submenu; its items are made anew each time it opens.
+    QMenu& OutputMenu() const { return *outputMenu_; }
+    void RefreshOutputMenu();
+    // The output chosen in the Output menu, kept across runs; applied to the system's MIDI
+    // outputs at start (ZAMRIT_MIDI_OUT, when set, still wins).
+    static void ApplySavedOutput();
+
+    // The folders Play looks in for the measure files, in order (MeasureFolder::Candidates of
+    // the program's folder by default).
+    void SetMeasureFolders(std::vector<std::filesystem::path> folders) { measureFolders_ = std::move(folders); }
+    // Asks for the file a "Save as" item writes: the suggested name and the file-type filter
+    // in, the chosen path out (empty: cancelled). A standard file dialog by default.
+    using FileChooser = std::function<QString(const QString& suggested, const QString& filter)>;
+    void SetFileChooser(FileChooser chooser) { fileChooser_ = std::move(chooser); }
+    // Told of every change of the highlighted bar (1-32, or kNoBar once the piece is over).
+    void SetNowPlayingListener(std::function<void(int bar)> listener) { nowPlayingListener_ = std::move(listener); }
+    int NowPlayingBar() const { return nowPlayingBar_; }
 
     void ThrowDice();
     void OnPlay();
+    // Stops the music at once and enables Play as soon as the player is idle.
+    void OnStop();
+    // Writes the thrown piece, as Play would send it, as a Standard MIDI File; false (after a
+    // message saying why) when it can not be written. An existing file is replaced only once
+    // the new one is complete.
+    bool SaveAsMidi(const QString& path);
+    // Renders the thrown piece with the built-in synthesizer into a WAV file, faster than
+    // real time, with the player's own timing, under a progress dialog that can cancel it.
+    // Music still playing stops first. The file appears only once the render is complete:
+    // a cancelled or failed render leaves nothing behind (and an existing file as it was).
+    // False when nothing was written.
+    bool SaveAsWav(const QString& path);
+    // The name a "Save as" item suggests: the form and the thrown sums, e.g. "minuet-7-11-3-...".
+    QString SuggestedName() const;
     void OnHelp();
     void OnSysCommand(std::uint32_t id, std::intptr_t param);
     // Opens the score window beside the dialog (Ctrl+K), showing the thrown piece; it follows
@@ -80,7 +118,15 @@ protected:
 
 private:
     void CreateControls();
+    void CreateMenuActions();
+    void UpdateScore();
     void StopPlayback();
+    std::optional<std::filesystem::path> FindMeasures();
+    std::unique_ptr<MobileData> ComposeThrownPiece(const std::filesystem::path& folder,
+                                                   std::vector<std::int64_t>* barEnds = nullptr) const;
+    // Marks the bar heard in the platform's highlight colour (kNoBar: none); a call left
+    // over from an earlier press of Play changes nothing.
+    void HighlightBar(std::uint32_t playback, int bar);
     void OnInitDialog();
     void SetItemText(int id, std::string_view text);
     void SetItemInt(int id, std::int32_t value);
@@ -93,6 +139,15 @@ private:
     QIcon icon_;
     std::unique_ptr<QMenu> systemMenu_;
     std::unique_ptr<ScoreWindow> scoreWindow_;
+    QAction* stopAction_ = nullptr;
+    QAction* saveMidiAction_ = nullptr;
+    QAction* saveWavAction_ = nullptr;
+    QMenu* outputMenu_ = nullptr;
+    std::vector<std::filesystem::path> measureFolders_;
+    FileChooser fileChooser_;
+    std::function<void(int)> nowPlayingListener_;
+    int nowPlayingBar_ = kNoBar;
+    std::uint32_t playback_ = 0;  // counts the presses of Play
 
     QPushButton* quitButton_ = nullptr;
     QPushButton* helpButton_ = nullptr;

@@ -88,11 +88,11 @@ ScoreWindow::ScoreWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
 ScoreWindow::~ScoreWindow() { CancelEngraving(); }
 
-void ScoreWindow::ShowPiece(PieceForm form, const DiceState& dice) {
+void ScoreWindow::ShowPiece(PieceForm form, const DiceState& dice, const std::filesystem::path& folder) {
     MobileData melody(kPieceCapacity);
     {
         MFiData piece(kPieceVoiceType, kPieceCapacity);
-        ComposePiece(form, dice, piece);
+        ComposePiece(form, dice, piece, folder);
         piece.ToMobileData(melody);
     }
     const score::Score notation = score::ScoreBuilder::Build(melody, score::ScoreLayout::ForForm(form));

@@ -2,6 +2,7 @@
 
 #include <QPixmap>
 #include <QWidget>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -27,9 +28,9 @@ public:
     explicit ScoreWindow(QWidget* parent = nullptr);
     ~ScoreWindow() override;
 
-    // Composes the piece of these dice from the measure files of the current directory and
-    // engraves it; an engraving still running is cancelled.
-    void ShowPiece(PieceForm form, const DiceState& dice);
+    // Composes the piece of these dice from the measure files in `folder` and engraves it; an
+    // engraving still running is cancelled.
+    void ShowPiece(PieceForm form, const DiceState& dice, const std::filesystem::path& folder = ".");
 
     // The bar being heard (1-32), or 0 when nothing plays. Kept for the player's progress;
     // the window names the bar in its status line.

@@ -45,12 +45,18 @@ void MidiControler::Open(std::int32_t deviceId) {
     MidiOutService& service = CurrentMidiOutService();
     handle.reset();
     if (service.DeviceCount() == 0) {
-        if (noDeviceUnreported.exchange(false)) ReportError(kCanNotOpen);
+        if (noDeviceUnreported.exchange(false)) {
+            service.ExplainOpenFailure();
+            ReportError(kCanNotOpen);
+        }
         return;
     }
     handle = service.Open(deviceId);
     if (handle == nullptr && deviceId == MidiOutService::kMidiMapper) handle = service.Open(0);
-    if (handle == nullptr) ReportError(kCanNotOpen);
+    if (handle == nullptr) {
+        service.ExplainOpenFailure();
+        ReportError(kCanNotOpen);
+    }
 }
 
 void MidiControler::Close() {

@@ -73,7 +73,7 @@ MidiStatus::StartPoint ChaseTo(MidiF0Data& sequence, std::int32_t startTick) {
 // and controllers are in place when the first note sounds. False when no note-on follows.
 bool PreRoll(const MidiF0Data& sequence) {
     SequencerState& state = Sequencer();
-    while (state.currentIndex < sequence.track->count()) {
+    while (state.currentIndex < sequence.track->count() && state.stopRequested == 0) {
         const MusicEvent& event = sequence.track->At(state.currentIndex);
         if (event.kind == 0x90) return true;
         MidiPlayer::SendAndAdvance(event);
@@ -111,6 +111,10 @@ std::int32_t MidiPlayer::Start(MidiF0Data& sequence, std::int32_t deviceId, std:
         ReportError(kNotReady);
         return 0;
     }
+    // A new chain: a stop asked for from here on (while the device opens, during the pre-roll)
+    // holds for this playback.
+    ++state.chain;
+    state.stopRequested = 0;
     state.currentSequence = &sequence;
     state.device = std::make_unique<MidiControler>(deviceId);
     if (!state.device->IsOpen()) {
@@ -122,7 +126,6 @@ std::int32_t MidiPlayer::Start(MidiF0Data& sequence, std::int32_t deviceId, std:
     }
     state.currentDevice = state.device.get();
     state.device->SendGeneralMidiOn();
-    state.stopRequested = 0;
     state.completionCalled = 0;
     state.tempoBpm = SequencerState::kStartTempoBpm;
     state.playing = 1;
@@ -138,6 +141,10 @@ std::int32_t MidiPlayer::Start(MidiF0Data& sequence, std::int32_t deviceId, std:
         EndChain();
         return 0;
     }
+    if (state.stopRequested != 0) {
+        EndChain();
+        return 0;
+    }
 
     TimerService& timers = CurrentTimerService();
     const std::uint32_t periodMin = timers.GetDevCaps().periodMin;
@@ -150,6 +157,7 @@ std::int32_t MidiPlayer::Start(MidiF0Data& sequence, std::int32_t deviceId, std:
 
 void MidiPlayer::Stop() {
     SequencerState& state = Sequencer();
+    ++state.chain;  // a firing still armed finds nothing to do
     if (state.device != nullptr) {
         state.currentDevice = nullptr;
         state.device->Close();
@@ -192,7 +200,10 @@ std::int32_t MidiPlayer::SendAndAdvance(const MusicEvent& event) {
 
 bool MidiPlayer::ArmTimer(std::uint32_t delayMs, std::uint32_t resolutionMs, void (*procedure)(void*),
                           void* player) {
-    return CurrentTimerService().SetEvent(delayMs, resolutionMs, [procedure, player] { procedure(player); }) != 0;
+    const std::uint32_t chain = Sequencer().chain;
+    return CurrentTimerService().SetEvent(delayMs, resolutionMs, [procedure, player, chain] {
+               if (Sequencer().chain == chain) procedure(player);
+           }) != 0;
 }
 
 bool MidiPlayer::DelayOf(std::int32_t deltaTicks, std::int64_t& delayMs) {
@@ -207,6 +218,15 @@ bool MidiPlayer::DelayOf(std::int32_t deltaTicks, std::int64_t& delayMs) {
 }
 
 void MidiPlayer::EndChain() { Sequencer().playing = 0; }
+
+void MidiPlayer::RequestStop() {
+    SequencerState& state = Sequencer();
+    state.stopRequested = 1;
+    const std::uint32_t chain = state.chain;
+    CurrentTimerService().SetEvent(0, CurrentTimerService().GetDevCaps().periodMin, [chain] {
+        if (Sequencer().chain == chain && Sequencer().stopRequested != 0) EndChain();
+    });
+}
 
 void MidiPlayer::OnTimer(void* player) {
     SequencerState& state = Sequencer();

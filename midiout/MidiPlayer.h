@@ -45,6 +45,9 @@ public:
     static bool DelayOf(std::int32_t deltaTicks, std::int64_t& delayMs);
     // Ends the chain: nothing runs on the timer thread for this playback after it.
     static void EndChain();
+    // Asks the playback to stop at once, from any thread: the pre-roll breaks off, and a firing
+    // due now ends the chain instead of the next event's (which may be a long rest away).
+    static void RequestStop();
 
     static void ReportError(ErrorCode code);
 

@@ -86,6 +86,7 @@ std::int32_t MusicPlayer::Request(PlayRequest next) {
     request = std::move(next);
     playerMade = 0;
     requestTaken = 0;
+    stopWanted = 0;
     idle = 0;
     worker = std::thread([this] { Work(); });
 
@@ -95,14 +96,20 @@ std::int32_t MusicPlayer::Request(PlayRequest next) {
 
 void MusicPlayer::Work() {
     idle = 0;
-    const std::int32_t started = StartPlayer(*request.sequence, request.observer, request.initialTicks,
-                                             request.startTick, request.endTick, request.completion);
+    // A request stopped before its start plays nothing and calls nobody.
+    constexpr std::int32_t kStoppedBeforeStart = -1;
+    const std::int32_t started =
+        stopWanted != 0 ? kStoppedBeforeStart
+                        : StartPlayer(*request.sequence, request.observer, request.initialTicks,
+                                      request.startTick, request.endTick, request.completion);
+    // The start cleared the sequencer's stop flag; a stop asked for meanwhile still holds.
+    if (started == 1 && stopWanted != 0) MidiPlayer::RequestStop();
     requestTaken = 1;
     if (started == 1) {
         WaitForEnd(request);
         if (request.deleteWhenDone == 1) request.sequence.reset();
         DestroyPlayer();
-    } else if (request.completion) {
+    } else if (started == 0 && request.completion) {
         request.completion();
     }
     // Nobody else holds the sequence: it goes whatever the request said.
@@ -134,7 +141,8 @@ std::int32_t MusicPlayer::StartPlayer(MidiF0Data& sequence, const PlayObserver& 
 void MusicPlayer::WaitForEnd(const PlayRequest& playing) {
     while (Sequencer().playing != 0) SleepMilliseconds(kPlayingPollMs);
     // A stopped playback calls nobody; one that reached its end tick has called already.
-    if (Sequencer().stopRequested == 0 && playing.completion && !CallBackPlayer::CompletionCalled()) {
+    if (Sequencer().stopRequested == 0 && stopWanted == 0 && playing.completion &&
+        !CallBackPlayer::CompletionCalled()) {
         playing.completion();
     }
 }
@@ -148,7 +156,9 @@ void MusicPlayer::DestroyPlayer() {
 }
 
 void MusicPlayer::RequestStop() {
-    if (playerMade != 0) Sequencer().stopRequested = 1;
+    if (idle != 0) return;
+    stopWanted = 1;
+    MidiPlayer::RequestStop();
 }
 
 void MusicPlayer::WaitUntilIdle() {

@@ -49,8 +49,9 @@ public:
     void WaitForEnd(const PlayRequest& request);
     void DestroyPlayer();
 
-    // Asks the running playback to stop at its next firing; it then ends without calling its
-    // completion function.
+    // Asks the running playback to stop at once, at whatever point it is: before its device
+    // opens, while it opens, during the pre-roll, while it plays. It then ends without calling
+    // its completion function (a completion already running finishes).
     void RequestStop();
     std::int32_t HasPlayer() const { return playerMade.load(); }
     bool IsIdle() const { return idle.load() != 0; }
@@ -69,6 +70,7 @@ private:
     std::atomic<std::int32_t> observing{0};   // the running request plays through a CallBackPlayer
     std::atomic<std::int32_t> playerMade{0};  // a player was made for the running request
     std::atomic<std::int32_t> requestTaken{0};
+    std::atomic<std::int32_t> stopWanted{0};  // the running request was asked to stop
     std::unique_ptr<MidiPlayer> midiPlayer;          // worker thread only
     std::unique_ptr<CallBackPlayer> callBackPlayer;  // worker thread only
     PlayRequest request;                             // the request block

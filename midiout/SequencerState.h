@@ -25,6 +25,9 @@ public:
     std::atomic<std::int32_t> tickPeriodMs{0};
     std::atomic<std::int32_t> raisedPeriodMs{0};  // the timer period to end after playback, 0 = none
     std::atomic<std::int32_t> stopRequested{0};
+    // Counts the playbacks started and stopped: a firing armed for an earlier playback finds a
+    // different number and does nothing.
+    std::atomic<std::uint32_t> chain{0};
     std::atomic<std::int32_t> playing{0};
     // CallBackPlayer only.
     std::atomic<std::int32_t> elapsedTicks{0};

@@ -121,22 +121,22 @@ std::vector<std::uint8_t> TrackEvents(const MidiF0Data& sequence) {
         WriteEventBody(timeSignature, out);
     }
 
+    // A ready sequence may hold more than one end-of-track event, and not only at its end (the
+    // melody's own track end and the one added on conversion; note-offs may follow the first).
+    // A file's track ends once, after its last event: every end-of-track event is passed over
+    // with its time and one is written at the very end.
     std::int64_t pendingTicks = 0;
-    bool endWritten = false;
     for (const auto& event : sequence.track->Events()) {
         pendingTicks += event->delta;
+        if (event->IsCommand(MidiTrackData::kEndOfTrack)) continue;
         ByteWriter body;
         if (!WriteEventBody(*event, body)) continue;
         out.VariableLength(FileDelta(pendingTicks));
         out.Bytes(body.bytes());
         pendingTicks = 0;
-        endWritten = event->IsCommand(MidiTrackData::kEndOfTrack);
-        if (endWritten) break;  // nothing may follow the end of the track
     }
-    if (!endWritten) {
-        out.VariableLength(FileDelta(pendingTicks));
-        out.Bytes(std::array<std::uint8_t, 3>{0xFF, 0x2F, 0x00});
-    }
+    out.VariableLength(FileDelta(pendingTicks));
+    out.Bytes(std::array<std::uint8_t, 3>{0xFF, 0x2F, 0x00});
     return std::move(out.bytes());
 }
 

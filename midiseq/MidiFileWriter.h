@@ -18,8 +18,9 @@ public:
     // The whole file. Channel messages use the channel's low four bits and their data bytes'
     // low seven bits; stored exclusives (F0, length byte, body) get the file's variable-length
     // form; tempo and time-signature events are written from their values. A time signature
-    // set on the sequence but absent from its track is written at tick 0, and a track that
-    // does not end with an end-of-track event gets one.
+    // set on the sequence but absent from its track is written at tick 0. The track ends with
+    // exactly one end-of-track event, after the last event of the sequence, wherever the
+    // sequence's own end-of-track events lie.
     static std::vector<std::uint8_t> Format0Bytes(const MidiF0Data& sequence);
 
     // Writes Format0Bytes to `path`; false when the file can't be written.

@@ -4,13 +4,13 @@
 #include <QUrl>
 
 #include "platform/ChmFile.h"
-#include "platform/ChmTextBrowser.h"
+#include "platform/HelpWindow.h"
 
 namespace zamrit {
 
 HelpViewer::HelpViewer() : HelpViewer(DefaultSearchFolders()) {}
 
-HelpViewer::~HelpViewer() = default;
+HelpViewer::~HelpViewer() { delete window_.data(); }
 
 HelpViewer::HelpViewer(std::vector<std::filesystem::path> searchFolders)
     : searchFolders_(std::move(searchFolders)) {}
@@ -43,17 +43,12 @@ QWidget* HelpViewer::DisplayTopic(QWidget* owner, const std::string& helpFile,
     auto file = ChmFile::Open(path);
     if (!file || !file->Read(topic)) return nullptr;
 
-    // One help window at a time; the new one shows the file as it is now.
-    auto browser = std::make_unique<ChmTextBrowser>(std::move(*file));
-    if (owner != nullptr) browser->setWindowIcon(owner->windowIcon());
-    browser->setWindowTitle(QCoreApplication::applicationName() + QStringLiteral(" Help"));
-    browser->resize(640, 480);
-    browser->setSource(QUrl(QString::fromStdString(topic)));
-    browser->show();
-    browser->raise();
-    browser->activateWindow();
-    window_ = std::move(browser);
-    return window_.get();
+    if (window_ != nullptr && (window_->FilePath() != path || window_->parentWidget() != owner)) {
+        delete window_.data();
+    }
+    if (window_ == nullptr) window_ = new HelpWindow(std::move(*file), path, owner);
+    window_->ShowTopic(QString::fromStdString(topic));
+    return window_.data();
 }
 
 }  // namespace zamrit

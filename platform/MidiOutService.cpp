@@ -9,18 +9,18 @@ namespace {
 
 std::atomic<MidiOutService*> installedService{nullptr};
 
-MidiOutService& SystemService() {
+}  // namespace
+
+SystemMidiOutService& SystemMidiOutputs() {
     static SystemMidiOutService service;
     return service;
 }
-
-}  // namespace
 
 void InstallMidiOutService(MidiOutService* service) { installedService.store(service); }
 
 MidiOutService& CurrentMidiOutService() {
     MidiOutService* service = installedService.load();
-    return service != nullptr ? *service : SystemService();
+    return service != nullptr ? *service : SystemMidiOutputs();
 }
 
 ScopedMidiOutService::ScopedMidiOutService(MidiOutService& service)

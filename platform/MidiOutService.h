@@ -21,6 +21,9 @@ public:
     virtual std::uint32_t DeviceCount() = 0;
     // The open device, or nullptr when it can not be opened.
     virtual std::unique_ptr<MidiOutput> Open(std::int32_t id) = 0;
+    // Called when no device could be opened: tells the user which outputs the failed opens
+    // tried, why each failed and how to choose another. Nothing by default.
+    virtual void ExplainOpenFailure() {}
 };
 
 // The process-wide service: the system's outputs until another is installed.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -23,6 +24,10 @@ public:
 
     std::uint32_t DeviceCount() override;
     std::unique_ptr<MidiOutput> Open(std::int32_t id) override;
+    void ExplainOpenFailure() override { ++explanations_; }
+
+    // How often the failure of the opens was to be explained.
+    int Explanations() const { return explanations_; }
 
     // Every id asked for, in order, and the ids that opened.
     std::vector<std::int32_t> OpenRequests() const;
@@ -43,6 +48,7 @@ private:
 
     std::uint32_t deviceCount_;
     std::set<std::int32_t> refused_;
+    std::atomic<int> explanations_{0};
     std::shared_ptr<Record> record_ = std::make_shared<Record>();
 };
 

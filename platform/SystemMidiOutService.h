@@ -1,7 +1,9 @@
 #pragma once
 
+#include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/MidiOutService.h"
 
@@ -23,14 +25,35 @@ public:
     // The setting is read from the environment at every call, or fixed here when given.
     explicit SystemMidiOutService(std::optional<std::string> setting = std::nullopt);
 
+    // The output chosen in the game's Output menu, in the setting's own form ("synth",
+    // "alsa:NAME"): used when ZAMRIT_MIDI_OUT is not set, which always wins.
+    void SetChosenOutput(std::string setting);
+    // ZAMRIT_MIDI_OUT, when it is set.
+    static std::optional<std::string> EnvironmentSetting();
+    // The setting in force ("" means the built-in synthesizer).
+    std::string Setting() const;
+
     std::uint32_t DeviceCount() override;
     std::unique_ptr<MidiOutput> Open(std::int32_t id) override;
+    // Writes to standard error every output tried since the last explanation, why it failed,
+    // and how ZAMRIT_MIDI_OUT (or the game's Output menu) chooses another.
+    void ExplainOpenFailure() override;
+    // The same text, and forgets the outputs tried.
+    std::string TakeExplanation();
 
 private:
-    std::string Setting() const;
     std::unique_ptr<MidiOutput> OpenMapper(const std::string& setting);
+    std::unique_ptr<MidiOutput> OpenSynth();
+    void Failed(const std::string& output, const std::string& why);
 
     std::optional<std::string> setting_;
+    mutable std::mutex mutex_;
+    std::string chosen_;
+    std::vector<std::string> failures_;
 };
+
+// The process-wide system service (the one CurrentMidiOutService gives while no other is
+// installed).
+SystemMidiOutService& SystemMidiOutputs();
 
 }  // namespace zamrit

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -124,7 +125,9 @@ std::string RunMidicsv(const std::filesystem::path& file) {
 std::vector<std::string> ExpectedCsv(const nlohmann::json& sequence) {
     std::vector<std::string> lines{"0, 0, Header, 0, 1, " + sequence["division"].dump(),
                                    "1, 0, Start_track"};
+    int lastTick = 0;
     for (const Placed& placed : Placements(sequence["events"])) {
+        lastTick = placed.tick;
         const auto& e = placed.event;
         const std::string at = "1, " + std::to_string(placed.tick) + ", ";
         const std::string channel = e["channel"].dump();
@@ -147,12 +150,12 @@ std::vector<std::string> ExpectedCsv(const nlohmann::json& sequence) {
         } else if (kind == 0xFF && e["code"] == 0x51) {
             lines.push_back(at + "Tempo, " + e["value"].dump());
         } else if (kind == 0xFF && e["code"] == 0x2F) {
-            lines.push_back(at + "End_track");
-            break;
+            continue;  // the file's track ends once, after the last event
         } else {
             lines.push_back(at + "unexpected kind " + std::to_string(kind));
         }
     }
+    lines.push_back("1, " + std::to_string(lastTick) + ", End_track");
     lines.push_back("0, 0, End_of_file");
     return lines;
 }
@@ -167,6 +170,47 @@ TEST_F(MidiCommandTest, TheWrittenFileHoldsTheSameEventsAtTheSameTimes) {
         ASSERT_EQ(run.status, 0) << run.err;
         const auto json = nlohmann::json::parse(run.out);
         EXPECT_EQ(Lines(RunMidicsv(directory_ / "out.mid")), ExpectedCsv(json)) << source;
+    }
+}
+
+// A whole thrown piece read back by an independent reader: every note-on has its note-off,
+// the track ends once and the file lasts as long as the sequence.
+TEST_F(MidiCommandTest, TheWrittenPieceKeepsEveryNoteOffAndItsWholeLength) {
+    ASSERT_TRUE(testing::WriteMeasureFiles(directory_, AllMeasureFileNames()));
+    for (const std::string form : {"minuet", "dance"}) {
+        const auto run = Run("midi --form " + form + " --seed 11 -o out.mid");
+        ASSERT_EQ(run.status, 0) << run.err;
+        const auto json = nlohmann::json::parse(run.out);
+        const int sequenceLength = Placements(json["events"]).back().tick;
+
+        std::map<std::pair<int, int>, int> sounding;  // (channel, key) -> note-ons not yet off
+        int noteOns = 0;
+        int endTracks = 0;
+        int endTick = -1;
+        for (const std::string& line : Lines(RunMidicsv(directory_ / "out.mid"))) {
+            std::istringstream fields(line);
+            std::string track, tick, type, channel, key, velocity;
+            std::getline(fields, track, ',');
+            std::getline(fields, tick, ',');
+            std::getline(fields, type, ',');
+            fields >> channel >> key >> velocity;
+            if (type == " End_track") {
+                ++endTracks;
+                endTick = std::stoi(tick);
+            }
+            if (type != " Note_on_c" && type != " Note_off_c") continue;
+            const auto note = std::pair{std::stoi(channel), std::stoi(key)};
+            if (type == " Note_on_c" && std::stoi(velocity) != 0) {
+                ++sounding[note];
+                ++noteOns;
+            } else {
+                --sounding[note];
+            }
+        }
+        EXPECT_EQ(noteOns, 9 * (form == "minuet" ? 32 : 24)) << form;
+        for (const auto& [note, count] : sounding) EXPECT_EQ(count, 0) << form << " key " << note.second;
+        EXPECT_EQ(endTracks, 1) << form;
+        EXPECT_EQ(endTick, sequenceLength) << form;
     }
 }
 

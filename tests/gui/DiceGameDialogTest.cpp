@@ -7,6 +7,7 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@
 #include "app/DialogUnits.h"
 #include "gui/ModalWatcher.h"
 #include "platform/HelpViewer.h"
+#include "platform/SystemMidiOutService.h"
 #include "support/RecordedReports.h"
 
 namespace zamrit {
@@ -218,6 +220,48 @@ TEST_F(DiceGameDialogTest, QuitEscapeAndTheCloseCommandEndTheDialog) {
         EXPECT_EQ(dialog_.exec(), c.result);
         EXPECT_FALSE(dialog_.isVisible());
     }
+}
+
+// The Output submenu lists the built-in synthesizer and the ALSA ports and marks the output in
+// use; a choice is kept across runs; ZAMRIT_MIDI_OUT, when set, wins and the menu says so.
+TEST_F(DiceGameDialogTest, OutputMenuChoosesKeepsAndYieldsToTheEnvironment) {
+    const auto settings = std::filesystem::temp_directory_path() / ("zamrit-settings-" + std::to_string(::getpid()));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(settings.string()));
+    const char* previous = std::getenv(SystemMidiOutService::kSettingName);
+    const std::string saved = previous != nullptr ? previous : "";
+    ::unsetenv(SystemMidiOutService::kSettingName);
+    SystemMidiOutputs().SetChosenOutput("");
+
+    dialog_.RefreshOutputMenu();
+    QList<QAction*> items = dialog_.OutputMenu().actions();
+    ASSERT_FALSE(items.empty());
+    EXPECT_EQ(items[0]->text(), QStringLiteral("&Built-in synthesizer"));
+    EXPECT_TRUE(items[0]->isChecked());
+    EXPECT_TRUE(items[0]->isEnabled());
+    for (int i = 1; i < items.size(); ++i) EXPECT_TRUE(items[i]->text().startsWith(QStringLiteral("ALSA: ")));
+
+    items[0]->trigger();
+    EXPECT_EQ(SystemMidiOutputs().Setting(), "synth");
+    SystemMidiOutputs().SetChosenOutput("");
+    DiceGameDialog::ApplySavedOutput();  // the next run
+    EXPECT_EQ(SystemMidiOutputs().Setting(), "synth");
+
+    ::setenv(SystemMidiOutService::kSettingName, "log:/tmp/zamrit-out.log", 1);
+    dialog_.RefreshOutputMenu();
+    items = dialog_.OutputMenu().actions();
+    EXPECT_EQ(items[0]->text(), QStringLiteral("Chosen by ZAMRIT_MIDI_OUT=log:/tmp/zamrit-out.log"));
+    EXPECT_FALSE(items[0]->isEnabled());
+    EXPECT_FALSE(items[2]->isEnabled());  // the synthesizer, after the separator
+    EXPECT_FALSE(items[2]->isChecked());
+    EXPECT_EQ(SystemMidiOutputs().Setting(), "log:/tmp/zamrit-out.log");
+
+    if (previous != nullptr) {
+        ::setenv(SystemMidiOutService::kSettingName, saved.c_str(), 1);
+    } else {
+        ::unsetenv(SystemMidiOutService::kSettingName);
+    }
+    SystemMidiOutputs().SetChosenOutput("");
+    std::filesystem::remove_all(settings);
 }
 
 }  // namespace

@@ -1,12 +1,18 @@
 #include <filesystem>
 #include <fstream>
 
+#include <QApplication>
 #include <QTextBrowser>
 #include <QTest>
+#include <QTextBlock>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
+#include "app/DiceGameDialog.h"
+#include "gui/ModalWatcher.h"
 #include "platform/ChmFile.h"
 #include "platform/HelpViewer.h"
+#include "platform/HelpWindow.h"
 
 namespace zamrit {
 namespace {
@@ -37,17 +43,71 @@ TEST(HelpViewerTest, ShowsTheTopicByBareNameAndFollowsLinksInsideTheFile) {
     QWidget* window = viewer.DisplayTopic(nullptr, "ZamritDiceGame.chm", "top.htm");
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
-    auto* browser = qobject_cast<QTextBrowser*>(window);
+    auto* browser = window->findChild<QTextBrowser*>();
     ASSERT_NE(browser, nullptr);
     EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("How to play")));
 
     browser->setSource(QUrl(QStringLiteral("forms.htm")));
     EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Minuet / Trio")));
 
-    // A second call replaces the window rather than piling them up.
+    // A second call shows its topic in the same window rather than piling windows up.
     QWidget* again = viewer.DisplayTopic(nullptr, "ZamritDiceGame.chm", "setup.htm");
-    ASSERT_NE(again, nullptr);
-    EXPECT_TRUE(qobject_cast<QTextBrowser*>(again)->toPlainText().contains(QStringLiteral("ZAMRIT_MIDI_OUT")));
+    EXPECT_EQ(again, window);
+    EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("ZAMRIT_MIDI_OUT")));
+}
+
+// Clicks the link whose text is `text` in the browser, as the mouse would.
+void ClickLink(QTextBrowser& browser, const QString& text) {
+    const QTextCursor found = browser.document()->find(text);
+    ASSERT_FALSE(found.isNull()) << text.toStdString();
+    QTextCursor inside(found);
+    inside.setPosition(found.selectionStart() + 2);
+    const QPoint at = browser.cursorRect(inside).center();
+    QTest::mouseClick(browser.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+}
+
+// The help window of the game, opened while the main dialog runs modally, as it does in the
+// game: it comes to the front, follows a link clicked in it, goes back and forward, closes on
+// its own, and a second press of Help shows the same window again.
+TEST(HelpWindowTest, TakesInputWhileTheMainDialogRunsModally) {
+    HelpViewer viewer({kBuiltHelpFile.parent_path()});
+    DiceGameDialog dialog(viewer, [] { return 1u; });
+    HelpWindow* shown = nullptr;
+    QString linkedPage, afterBack, afterForward;
+    bool closedAlone = false;
+    bool reused = false;
+    testing::ModalWatcher watcher([&](QWidget&) {
+        QTest::mouseClick(dialog.Item(DiceGameDialog::kHelpId), Qt::LeftButton);
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* help = dynamic_cast<HelpWindow*>(window); help != nullptr && help->isVisible()) shown = help;
+        }
+        if (shown == nullptr) {
+            dialog.reject();
+            return;
+        }
+        if (!QTest::qWaitForWindowExposed(shown)) return;
+        ClickLink(shown->Browser(), QStringLiteral("The two forms and what the numbers mean"));
+        linkedPage = shown->Browser().source().toString();
+        QTest::mouseClick(&shown->BackButton(), Qt::LeftButton);
+        afterBack = shown->Browser().source().toString();
+        QTest::mouseClick(&shown->ForwardButton(), Qt::LeftButton);
+        afterForward = shown->Browser().source().toString();
+        QTest::mouseClick(&shown->CloseButton(), Qt::LeftButton);
+        closedAlone = !shown->isVisible() && dialog.isVisible();
+        QTest::mouseClick(dialog.Item(DiceGameDialog::kHelpId), Qt::LeftButton);
+        reused = shown->isVisible() && shown->Browser().source().toString() == QStringLiteral("top.htm");
+        dialog.reject();
+    });
+    dialog.exec();
+    ASSERT_NE(shown, nullptr) << "no help window";
+    EXPECT_EQ(linkedPage, QStringLiteral("forms.htm"));
+    EXPECT_EQ(afterBack, QStringLiteral("top.htm"));
+    EXPECT_EQ(afterForward, QStringLiteral("forms.htm"));
+    EXPECT_TRUE(closedAlone);
+    EXPECT_TRUE(reused);
+    int helpWindows = 0;
+    for (QWidget* window : QApplication::topLevelWidgets()) helpWindows += dynamic_cast<HelpWindow*>(window) != nullptr;
+    EXPECT_EQ(helpWindows, 1);
 }
 
 TEST(HelpViewerTest, MissingFileOrTopicShowsNothing) {

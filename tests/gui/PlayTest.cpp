@@ -1,3 +1,4 @@
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,10 +13,12 @@
 #include <gtest/gtest.h>
 
 #include "app/DiceGameDialog.h"
+#include "app/ScoreWindow.h"
 #include "app/MeasureOrder.h"
 #include "app/PlaybackHandoff.h"
 #include "melody/MobileData.h"
 #include "midiout/MusicPlayer.h"
+#include "midiout/SequencerState.h"
 #include "platform/HelpViewer.h"
 #include "support/RecordedReports.h"
 #include "tools/MFiWriter.h"
@@ -142,6 +145,69 @@ TEST_F(PlayTest, AMissingMeasureIsReportedAndTheRestOfThePiecePlays) {
     EXPECT_EQ(reports.Lines(), (std::vector<std::string>{missing, "GENE01000007 Cant open file!"}));
     EXPECT_EQ(expected.size(), 23u);
     EXPECT_EQ(NoteOnKeys(log_), expected);
+}
+
+// While the piece plays, the label of the bar being heard is highlighted, bar after bar in
+// playing order (the Dance's second time through lights bars 9-16), driven by the notes the
+// player sends; a new throw meanwhile changes nothing of it; the highlight goes at the end.
+TEST_F(PlayTest, TheBarHeardIsHighlightedInStepWithThePlayer) {
+    std::vector<int> highlighted;
+    std::vector<bool> labelShowsIt;
+    dialog_->SetNowPlayingListener([&](int bar) {
+        highlighted.push_back(bar);
+        if (bar != DiceGameDialog::kNoBar) {
+            auto* label = qobject_cast<QLabel*>(dialog_->Item(DiceGameDialog::kBarLabelIds[bar - 1]));
+            labelShowsIt.push_back(label->backgroundRole() == QPalette::Highlight && label->autoFillBackground());
+        }
+    });
+    QTest::mouseClick(&Button(DiceGameDialog::kPlayId), Qt::LeftButton);
+    QTest::mouseClick(&Button(DiceGameDialog::kCreateId), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(Button(DiceGameDialog::kPlayId).isEnabled(), 15000);
+    MusicPlayer::Instance().WaitUntilIdle();
+
+    std::vector<int> expected;
+    for (int bar = 1; bar <= 24; ++bar) expected.push_back(bar);
+    expected.push_back(DiceGameDialog::kNoBar);
+    EXPECT_EQ(highlighted, expected);
+    EXPECT_EQ(labelShowsIt, std::vector<bool>(24, true));
+    EXPECT_EQ(dialog_->NowPlayingBar(), DiceGameDialog::kNoBar);
+    for (int id : DiceGameDialog::kBarLabelIds) {
+        EXPECT_NE(qobject_cast<QLabel*>(dialog_->Item(id))->backgroundRole(), QPalette::Highlight) << id;
+    }
+}
+
+// The score window follows the same progress: it names the bar being heard and clears it at
+// the end.
+TEST_F(PlayTest, TheScoreWindowFollowsTheBarHeard) {
+    dialog_->OnScore();
+    ASSERT_NE(dialog_->Score(), nullptr);
+    std::vector<int> onScore;
+    dialog_->SetNowPlayingListener([&](int) { onScore.push_back(dialog_->Score()->HighlightedBar()); });
+    QTest::mouseClick(&Button(DiceGameDialog::kPlayId), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(Button(DiceGameDialog::kPlayId).isEnabled(), 15000);
+    MusicPlayer::Instance().WaitUntilIdle();
+
+    std::vector<int> expected;
+    for (int bar = 1; bar <= 24; ++bar) expected.push_back(bar);
+    expected.push_back(0);
+    EXPECT_EQ(onScore, expected);
+    EXPECT_FALSE(dialog_->Score()->StatusText().contains(QStringLiteral("Playing")));
+}
+
+// In the pause after the end of the piece (2 s before Play comes back), closing the window
+// ends the pause instead of waiting it out.
+TEST_F(PlayTest, ClosingInThePauseAfterThePieceEndsThePause) {
+    QTest::mouseClick(&Button(DiceGameDialog::kPlayId), Qt::LeftButton);
+    // The player exists but its chain of firings has ended: the completion is pausing.
+    QTRY_VERIFY_WITH_TIMEOUT(MusicPlayer::Instance().HasPlayer() != 0 && Sequencer().playing == 0, 15000);
+    QTest::qWait(100);
+    ASSERT_FALSE(MusicPlayer::Instance().IsIdle());
+    const auto closing = std::chrono::steady_clock::now();
+    dialog_->reject();
+    const auto closed = std::chrono::steady_clock::now();
+    EXPECT_TRUE(MusicPlayer::Instance().IsIdle());
+    EXPECT_LT(closed - closing, std::chrono::milliseconds(1000));  // the pause alone is 2000
+    EXPECT_EQ(NoteOnKeys(log_), ExpectedKeys());  // the whole piece was heard before
 }
 
 }  // namespace

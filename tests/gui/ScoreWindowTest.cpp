@@ -22,13 +22,8 @@ constexpr int kEngravingTimeoutMs = 120'000;
 // The game's measure files, with the window opened as the user opens it.
 class ScoreWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previousFolder_ = fs::current_path();
-        fs::current_path(ZAMRIT_MEASURE_DIR);
-    }
-    void TearDown() override { fs::current_path(previousFolder_); }
+    void SetUp() override { dialog_.SetMeasureFolders({ZAMRIT_MEASURE_DIR}); }
 
-    fs::path previousFolder_;
     HelpViewer noHelp_{{fs::temp_directory_path() / "no-help-here"}};
     DiceGameDialog dialog_{noHelp_, [] { return 777u; }};
 };
@@ -75,7 +70,7 @@ TEST_F(ScoreWindowTest, WithoutLilyPondTheWindowSaysHowToInstallIt) {
     DiceState dice;
     dice.firstDie.fill(3);
     dice.secondDie.fill(3);
-    score.ShowPiece(PieceForm::MinuetTrio, dice);
+    score.ShowPiece(PieceForm::MinuetTrio, dice, ZAMRIT_MEASURE_DIR);
     qputenv("PATH", path);
     EXPECT_EQ(score.CurrentState(), ScoreWindow::State::NoLilyPond);
     EXPECT_TRUE(score.StatusText().contains(QStringLiteral("sudo apt install lilypond")));

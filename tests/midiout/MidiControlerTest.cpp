@@ -74,6 +74,7 @@ TEST_F(MidiControlerTest, FailedOpenReportsAndCloseThenDoesNothing) {
     MidiControler second(1);  // not the mapper: no fall-back
     EXPECT_EQ(device.OpenRequests(), (std::vector<std::int32_t>{-1, 0, 1}));
     EXPECT_EQ(reports.Lines(), Lines(2, "MDCT07000001 Can not open Midi device!"));
+    EXPECT_EQ(device.Explanations(), 2);  // the service tells the user why, with every report
     mapper.Close();
     mapper.SendGeneralMidiOn();
     EXPECT_TRUE(device.Messages().empty());
@@ -92,6 +93,7 @@ TEST(MidiControlerNoDeviceTest, NoDeviceIsReportedOncePerProcess) {
     EXPECT_FALSE(second.IsOpen());
     EXPECT_TRUE(none.OpenRequests().empty());
     EXPECT_EQ(reports.Lines(), Lines{"MDCT07000001 Can not open Midi device!"});
+    EXPECT_EQ(none.Explanations(), 1);
 }
 
 }  // namespace

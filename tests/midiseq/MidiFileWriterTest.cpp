@@ -78,11 +78,12 @@ TEST(MidiFileWriterTest, EventsWithoutAFileFormPassOnTheirTime) {
     track.Append(std::move(broken));
     track.Append(MidiEvent(5, 0x90, 0, 60, 100));  // tick 65
     track.AppendEndOfTrack(0);
-    track.Append(MidiEvent(0, 0x80, 0, 60, 64));   // after the end: not written
+    track.Append(MidiEvent(7, 0x80, 0, 60, 64));   // after an end of track: still written
     EXPECT_THAT(TrackBody(MidiFileWriter::Format0Bytes(sequence)),
                 ElementsAreArray<std::uint8_t>({
                     0x00, 0xFF, 0x58, 0x04, 6, 3, 18, 8,  // the sequence's own signature
                     65, 0x90, 60, 100,                    //
+                    7, 0x80, 60, 64,                      //
                     0x00, 0xFF, 0x2F, 0x00}));
 }
 
@@ -123,6 +124,32 @@ TEST(MidiFileWriterTest, AnIndependentReaderSeesTheSameEventsAndTimes) {
                             "1, 144, Note_on_c, 9, 64, 90", "1, 144, Pitch_bend_c, 1, 10240",
                             "1, 344, Note_off_c, 9, 64, 64", "1, 344, End_track",
                             "0, 0, End_of_file"))
+        << csv;
+}
+
+// A track whose first end of track comes before the last chord's note-offs, with a second one
+// after them: the file keeps every note-off and ends once, at the last event's tick.
+TEST(MidiFileWriterTest, EveryEventIsWrittenAndTheTrackEndsOnceAfterTheLast) {
+    MidiF0Data sequence(kCapacity);
+    sequence.division = 96;
+    MidiTrackData& track = *sequence.track;
+    track.Append(MidiEvent(0, 0x90, 0, 60, 100));
+    track.Append(MidiEvent(0, 0x90, 0, 64, 100));
+    track.AppendEndOfTrack(96);
+    track.Append(MidiEvent(48, 0x80, 0, 60, 64));
+    track.Append(MidiEvent(0, 0x80, 0, 64, 64));
+    track.AppendEndOfTrack(24);
+
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("zamrit-writer-end-" + std::to_string(::getpid()) + ".mid");
+    ASSERT_TRUE(MidiFileWriter::Write(sequence, path.string()));
+    const std::string csv = RunMidicsv(path);
+    std::filesystem::remove(path);
+    EXPECT_THAT(Lines(csv),
+                ElementsAre("0, 0, Header, 0, 1, 96", "1, 0, Start_track",
+                            "1, 0, Note_on_c, 0, 60, 100", "1, 0, Note_on_c, 0, 64, 100",
+                            "1, 144, Note_off_c, 0, 60, 64", "1, 144, Note_off_c, 0, 64, 64",
+                            "1, 168, End_track", "0, 0, End_of_file"))
         << csv;
 }
 

@@ -89,6 +89,39 @@ TEST(SystemMidiOutServiceTest, NoneMeansNoDeviceAndUnknownSettingsOpenNoMapper) 
     }
 }
 
+// When nothing opens, the explanation names every output tried with the reason it failed, and
+// says how to choose another; it is written to standard error.
+TEST(SystemMidiOutServiceTest, AFailedOpenIsExplainedWithEveryOutputTriedAndHowToChoose) {
+    struct Case {
+        const char* setting;
+        const char* tried;
+        const char* why;
+    };
+    for (const Case& c : {Case{"loudspeaker", "ZAMRIT_MIDI_OUT=loudspeaker", "names no output"},
+                          Case{"log:/nonexistent-folder/x.log", "ZAMRIT_MIDI_OUT=log:/nonexistent-folder/x.log",
+                               "/nonexistent-folder/x.log can not be written"},
+                          Case{"wav:/nonexistent-folder/x.wav", "ZAMRIT_MIDI_OUT=wav:/nonexistent-folder/x.wav",
+                               "/nonexistent-folder/x.wav can not be written"},
+                          Case{"alsa:no such port", "ZAMRIT_MIDI_OUT=alsa:no such port",
+                               "no ALSA port's name contains \"no such port\""},
+                          Case{"none", "ZAMRIT_MIDI_OUT=none", "asks for no MIDI output"}}) {
+        SystemMidiOutService service(c.setting);
+        EXPECT_EQ(service.Open(MidiOutService::kMidiMapper), nullptr) << c.setting;
+        ::testing::internal::CaptureStderr();
+        service.ExplainOpenFailure();
+        const std::string text = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(text.find(std::string(c.tried) + ": "), std::string::npos) << text;
+        EXPECT_NE(text.find(c.why), std::string::npos) << text;
+        EXPECT_NE(text.find("Choose another output with the environment variable ZAMRIT_MIDI_OUT"),
+                  std::string::npos) << text;
+        EXPECT_NE(text.find("Output menu"), std::string::npos) << text;
+        // Told once: the next explanation starts afresh.
+        if (std::string(c.setting) != "none") {
+            EXPECT_EQ(service.TakeExplanation().find(c.why), std::string::npos) << c.setting;
+        }
+    }
+}
+
 TEST(SystemMidiOutServiceTest, ReadsTheSettingFromTheEnvironment) {
     ::setenv(SystemMidiOutService::kSettingName, "none", 1);
     SystemMidiOutService service;

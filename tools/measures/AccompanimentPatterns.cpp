@@ -51,14 +51,19 @@ std::vector<std::int32_t> BassAnswers(const MeasureStyle& style, const BarPlan& 
     return answers;
 }
 
-std::vector<AccompanimentVoices> Waltz(const MeasureStyle& style, const Skeleton& s, bool arrives,
+// The bar's beat, length and eighth in ticks, and the bass's and inner voice's articulation.
+struct Grid {
+    std::int32_t beat;
+    std::int32_t bar;
+    std::int32_t eighth;
+    std::int32_t bassGate;
+    std::int32_t innerGate;
+};
+
+std::vector<AccompanimentVoices> Waltz(const Grid& grid, const Skeleton& s, bool arrives,
                                        const std::vector<std::int32_t>& answers,
                                        const std::vector<std::int32_t>& others) {
-    const std::int32_t beat = style.ticksPerQuarter;
-    const std::int32_t bar = style.TicksPerBar();
-    const std::int32_t eighth = beat / 2;
-    const auto bg = style.gatePercent[Measure::kBass];
-    const auto ig = style.gatePercent[Measure::kInner];
+    const auto [beat, bar, eighth, bg, ig] = grid;
     std::vector<AccompanimentVoices> patterns;
     if (arrives) {
         patterns.push_back({0, {Note(0, bar, s.bass, bg)}, {Note(0, bar, s.inner, ig)}});
@@ -81,13 +86,10 @@ std::vector<AccompanimentVoices> Waltz(const MeasureStyle& style, const Skeleton
     return patterns;
 }
 
-std::vector<AccompanimentVoices> Sustained(const MeasureStyle& style, const Skeleton& s, bool arrives,
-                                           const std::vector<std::int32_t>& answers,
-                                           const std::vector<std::int32_t>& others) {
-    const std::int32_t beat = style.ticksPerQuarter;
-    const std::int32_t bar = style.TicksPerBar();
-    const auto bg = style.gatePercent[Measure::kBass];
-    const auto ig = style.gatePercent[Measure::kInner];
+std::vector<AccompanimentVoices> Sustained(const Grid& grid, const Skeleton& s, bool arrives,
+                                       const std::vector<std::int32_t>& answers,
+                                       const std::vector<std::int32_t>& others) {
+    const auto [beat, bar, eighth, bg, ig] = grid;
     std::vector<AccompanimentVoices> patterns;
     if (arrives) {
         patterns.push_back({0, {Note(0, bar, s.bass, bg)}, {Note(0, bar, s.inner, ig)}});
@@ -109,14 +111,10 @@ std::vector<AccompanimentVoices> Sustained(const MeasureStyle& style, const Skel
     return patterns;
 }
 
-std::vector<AccompanimentVoices> March(const MeasureStyle& style, const Skeleton& s, bool arrives,
+std::vector<AccompanimentVoices> March(const Grid& grid, const Skeleton& s, bool arrives,
                                        const std::vector<std::int32_t>& answers,
                                        const std::vector<std::int32_t>& others) {
-    const std::int32_t beat = style.ticksPerQuarter;
-    const std::int32_t bar = style.TicksPerBar();
-    const std::int32_t eighth = beat / 2;
-    const auto bg = style.gatePercent[Measure::kBass];
-    const auto ig = style.gatePercent[Measure::kInner];
+    const auto [beat, bar, eighth, bg, ig] = grid;
     std::vector<AccompanimentVoices> patterns;
     if (arrives) {
         patterns.push_back({0, {Note(0, bar, s.bass, bg, beat)}, {Note(0, bar, s.inner, ig, beat)}});
@@ -151,10 +149,12 @@ std::vector<AccompanimentVoices> AccompanimentPatterns::For(const MeasureStyle& 
     const std::vector<std::int32_t> answers = BassAnswers(style, bar, skeleton.bass);
     std::vector<std::int32_t> others = Neighbours(style, bar, skeleton.inner, style.inner);
     if (others.size() > 2) others.resize(2);
+    const Grid grid{style.ticksPerQuarter, style.TicksPerBar(), style.ticksPerQuarter / 2,
+                    style.gatePercent[Measure::kBass], style.gatePercent[Measure::kInner]};
     switch (style.accompaniment) {
-    case Accompaniment::Waltz: return Waltz(style, skeleton, arrives, answers, others);
-    case Accompaniment::Sustained: return Sustained(style, skeleton, arrives, answers, others);
-    case Accompaniment::March: return March(style, skeleton, arrives, answers, others);
+    case Accompaniment::Waltz: return Waltz(grid, skeleton, arrives, answers, others);
+    case Accompaniment::Sustained: return Sustained(grid, skeleton, arrives, answers, others);
+    case Accompaniment::March: return March(grid, skeleton, arrives, answers, others);
     }
     return {};
 }
