@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QActionGroup>
 #include <QContextMenuEvent>
+#include <QAction>
 #include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
@@ -22,6 +23,7 @@
 #include "app/AppIcon.h"
 #include "app/Composition.h"
 #include "app/DialogTexts.h"
+#include "app/ScoreWindow.h"
 #include "app/MeasureFolder.h"
 #include "app/MeasureOrder.h"
 #include "app/PlaybackHandoff.h"
@@ -171,6 +173,24 @@ void DiceGameDialog::ThrowDice() {
             SetItemText(id, texts::kSumPlaceholder);
         }
     }
+    if (scoreWindow_ != nullptr && scoreWindow_->isVisible()) UpdateScore();
+}
+
+void DiceGameDialog::UpdateScore() {
+    // Quietly: without the measure files the score shows empty bars, and Play says why.
+    const auto folder = MeasureFolder::Find(measureFolders_);
+    scoreWindow_->ShowPiece(PieceFormFromIndex(formCombo_->currentIndex()), dice_,
+                            folder.value_or(std::filesystem::path(".")));
+}
+
+void DiceGameDialog::OnScore() {
+    if (scoreWindow_ == nullptr) {
+        scoreWindow_ = std::make_unique<ScoreWindow>();
+        scoreWindow_->move(frameGeometry().topRight() + QPoint(8, 0));
+    }
+    scoreWindow_->show();
+    scoreWindow_->raise();
+    UpdateScore();
 }
 
 std::optional<std::filesystem::path> DiceGameDialog::FindMeasures() {
@@ -261,6 +281,7 @@ void DiceGameDialog::HighlightBar(std::uint32_t playback, int bar) {
     mark(nowPlayingBar_, false);
     mark(bar, true);
     nowPlayingBar_ = bar;
+    if (scoreWindow_ != nullptr) scoreWindow_->HighlightBar(bar == kNoBar ? 0 : bar);
     if (nowPlayingListener_) nowPlayingListener_(bar);
 }
 
@@ -435,7 +456,10 @@ void DiceGameDialog::CreateMenuActions() {
                                           QStringLiteral("WAV audio files (*.wav)"));
         if (!path.isEmpty()) SaveAsWav(path);
     });
-    for (QAction* action : {stopAction_, saveMidiAction_, saveWavAction_}) {
+    QAction* scoreAction = new QAction(QStringLiteral("&Score"), this);
+    scoreAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    connect(scoreAction, &QAction::triggered, this, [this] { OnScore(); });
+    for (QAction* action : {stopAction_, saveMidiAction_, saveWavAction_, scoreAction}) {
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);  // the shortcut works without the menu open
         systemMenu_->insertAction(first, action);

@@ -22,6 +22,7 @@ class QPushButton;
 namespace zamrit {
 
 class HelpViewer;
+class ScoreWindow;
 class MobileData;
 
 // The main window: the 32 bars with their dice sums, the form choice and the four buttons
@@ -101,6 +102,10 @@ public:
     QString SuggestedName() const;
     void OnHelp();
     void OnSysCommand(std::uint32_t id, std::intptr_t param);
+    // Opens the score window beside the dialog (Ctrl+K), showing the thrown piece; it follows
+    // every later throw while it is open.
+    void OnScore();
+    ScoreWindow* Score() const { return scoreWindow_.get(); }
 
     // Closing the window stops a running playback and waits for its worker.
     void done(int result) override;
@@ -114,6 +119,7 @@ protected:
 private:
     void CreateControls();
     void CreateMenuActions();
+    void UpdateScore();
     void StopPlayback();
     std::optional<std::filesystem::path> FindMeasures();
     std::unique_ptr<MobileData> ComposeThrownPiece(const std::filesystem::path& folder,
@@ -132,6 +138,7 @@ private:
     DiceState dice_;
     QIcon icon_;
     std::unique_ptr<QMenu> systemMenu_;
+    std::unique_ptr<ScoreWindow> scoreWindow_;
     QAction* stopAction_ = nullptr;
     QAction* saveMidiAction_ = nullptr;
     QAction* saveWavAction_ = nullptr;

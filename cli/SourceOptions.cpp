@@ -43,6 +43,11 @@ std::optional<std::string> SourceOptions::UsageError() const {
     return std::nullopt;
 }
 
+std::optional<PieceForm> SourceOptions::Form() const {
+    if (!Given(formOption_)) return std::nullopt;
+    return form_;
+}
+
 SourcePiece SourceOptions::Build() const {
     if (Given(fileOption_)) {
         const MFiData melodyFile(file_, kComposedVoiceType);

@@ -41,6 +41,9 @@ public:
 
     SourcePiece Build() const;
 
+    // The form when the piece is thrown with --form, else nothing.
+    std::optional<PieceForm> Form() const;
+
 private:
     PieceForm form_ = PieceForm::Dance;
     std::uint32_t seed_ = 0;

@@ -6,6 +6,7 @@
 #include "cli/MidiCommand.h"
 #include "cli/PlayCommand.h"
 #include "cli/RenderCommand.h"
+#include "cli/ScoreCommand.h"
 #include "cli/ThrowCommand.h"
 #include "platform/MessageSink.h"
 #include "platform/StderrMessageSink.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     RegisterMidiCommand(app, action);
     RegisterPlayCommand(app, action);
     RegisterRenderCommand(app, action);
+    RegisterScoreCommand(app, action);
 
     try {
         app.parse(argc, argv);

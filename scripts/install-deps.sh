@@ -10,6 +10,7 @@ packages=(
   nlohmann-json3-dev libcli11-dev
   qt6-base-dev libfluidsynth-dev timgm6mb-soundfont librtmidi-dev libasound2-dev
   fonts-ipafont-gothic fp-utils libchm-dev librsvg2-bin xvfb xauth sox midicsv
+  lilypond
 )
 if [ "${1:-}" = "--packaging" ]; then
   packages+=(dpkg-dev file lintian appstream desktop-file-utils man-db)

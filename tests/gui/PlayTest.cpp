@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "app/DiceGameDialog.h"
+#include "app/ScoreWindow.h"
 #include "app/MeasureOrder.h"
 #include "app/PlaybackHandoff.h"
 #include "melody/MobileData.h"
@@ -173,6 +174,24 @@ TEST_F(PlayTest, TheBarHeardIsHighlightedInStepWithThePlayer) {
     for (int id : DiceGameDialog::kBarLabelIds) {
         EXPECT_NE(qobject_cast<QLabel*>(dialog_->Item(id))->backgroundRole(), QPalette::Highlight) << id;
     }
+}
+
+// The score window follows the same progress: it names the bar being heard and clears it at
+// the end.
+TEST_F(PlayTest, TheScoreWindowFollowsTheBarHeard) {
+    dialog_->OnScore();
+    ASSERT_NE(dialog_->Score(), nullptr);
+    std::vector<int> onScore;
+    dialog_->SetNowPlayingListener([&](int) { onScore.push_back(dialog_->Score()->HighlightedBar()); });
+    QTest::mouseClick(&Button(DiceGameDialog::kPlayId), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(Button(DiceGameDialog::kPlayId).isEnabled(), 15000);
+    MusicPlayer::Instance().WaitUntilIdle();
+
+    std::vector<int> expected;
+    for (int bar = 1; bar <= 24; ++bar) expected.push_back(bar);
+    expected.push_back(0);
+    EXPECT_EQ(onScore, expected);
+    EXPECT_FALSE(dialog_->Score()->StatusText().contains(QStringLiteral("Playing")));
 }
 
 // In the pause after the end of the piece (2 s before Play comes back), closing the window

@@ -1,0 +1,248 @@
+#include "app/ScoreWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+#include <fstream>
+
+#include "app/Composition.h"
+#include "melody/MobileData.h"
+#include "mfi/MFiData.h"
+#include "score/LilyPondProgram.h"
+#include "score/LilyPondWriter.h"
+#include "score/MusicXmlWriter.h"
+#include "score/ScoreBuilder.h"
+
+namespace zamrit {
+namespace {
+
+constexpr std::int32_t kPieceVoiceType = 4;
+constexpr std::int32_t kPieceCapacity = 0x60000;
+// Pixels per inch of the engraving at zoom 1: a 32-bar piece is about as wide as a screen.
+constexpr int kResolution = 90;
+constexpr double kZoomStep = 1.25;
+
+QPushButton* AddButton(QHBoxLayout& row, const QString& text, QWidget* owner) {
+    auto* button = new QPushButton(text, owner);
+    row.addWidget(button);
+    return button;
+}
+
+}  // namespace
+
+ScoreWindow::ScoreWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setWindowTitle(QStringLiteral("Score"));
+    auto* layout = new QVBoxLayout(this);
+    auto* buttons = new QHBoxLayout;
+    QPushButton* zoomIn = AddButton(*buttons, QStringLiteral("Zoom in"), this);
+    QPushButton* zoomOut = AddButton(*buttons, QStringLiteral("Zoom out"), this);
+    QPushButton* print = AddButton(*buttons, QStringLiteral("Print…"), this);
+    QPushButton* savePdf = AddButton(*buttons, QStringLiteral("Save score as PDF…"), this);
+    QPushButton* saveXml = AddButton(*buttons, QStringLiteral("Save score as MusicXML…"), this);
+    buttons->addStretch();
+    layout->addLayout(buttons);
+    status_ = new QLabel(this);
+    status_->setWordWrap(true);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(status_);
+    scroll_ = new QScrollArea(this);
+    page_ = new QLabel(scroll_);
+    page_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    page_->setStyleSheet(QStringLiteral("background: white"));
+    scroll_->setWidget(page_);
+    scroll_->setWidgetResizable(false);
+    layout->addWidget(scroll_, 1);
+    resize(900, 600);
+
+    connect(zoomIn, &QPushButton::clicked, this, [this] { SetZoom(zoom_ * kZoomStep); });
+    connect(zoomOut, &QPushButton::clicked, this, [this] { SetZoom(zoom_ / kZoomStep); });
+    zoomIn->setShortcut(QKeySequence::ZoomIn);
+    zoomOut->setShortcut(QKeySequence::ZoomOut);
+    connect(print, &QPushButton::clicked, this, [this] { Print(); });
+    print->setShortcut(QKeySequence::Print);
+    connect(savePdf, &QPushButton::clicked, this, [this] {
+        const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save score as PDF"),
+                                                          QStringLiteral("score.pdf"), QStringLiteral("PDF (*.pdf)"));
+        if (!path.isEmpty()) SavePdf(path);
+    });
+    connect(saveXml, &QPushButton::clicked, this, [this] {
+        const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save score as MusicXML"),
+                                                          QStringLiteral("score.musicxml"),
+                                                          QStringLiteral("MusicXML (*.musicxml *.xml)"));
+        if (!path.isEmpty()) SaveMusicXml(path);
+    });
+    SetState(State::Empty, QStringLiteral("No piece yet."));
+}
+
+ScoreWindow::~ScoreWindow() { CancelEngraving(); }
+
+void ScoreWindow::ShowPiece(PieceForm form, const DiceState& dice, const std::filesystem::path& folder) {
+    MobileData melody(kPieceCapacity);
+    {
+        MFiData piece(kPieceVoiceType, kPieceCapacity);
+        ComposePiece(form, dice, piece, folder);
+        piece.ToMobileData(melody);
+    }
+    const score::Score notation = score::ScoreBuilder::Build(melody, score::ScoreLayout::ForForm(form));
+    lilyPondText_ = score::LilyPondWriter::Write(notation, score::LilyPondWriter::Page::Screen);
+    printText_ = score::LilyPondWriter::Write(notation, score::LilyPondWriter::Page::Print);
+    musicXml_ = score::MusicXmlWriter::Write(notation);
+    highlightedBar_ = 0;
+    StartEngraving();
+}
+
+void ScoreWindow::CancelEngraving() {
+    if (job_ == nullptr) return;
+    job_->disconnect();
+    if (job_->state() != QProcess::NotRunning) {
+        job_->kill();
+        job_->waitForFinished(2000);
+    }
+    job_.reset();
+    jobFolder_.reset();
+}
+
+void ScoreWindow::StartEngraving() {
+    CancelEngraving();
+    const int generation = ++generation_;
+    const auto program = score::LilyPondProgram::Find();
+    if (!program) {
+        engraved_ = QPixmap();
+        ShowPixmap();
+        SetState(State::NoLilyPond, QString::fromUtf8(score::LilyPondProgram::kInstallHint) +
+                                        QStringLiteral(" to see the score here. Saving it as MusicXML works without it."));
+        return;
+    }
+    jobFolder_ = std::make_unique<QTemporaryDir>();
+    const QString folder = jobFolder_->path();
+    {
+        std::ofstream file((folder + QStringLiteral("/score.ly")).toStdString());
+        file << lilyPondText_;
+    }
+    job_ = std::make_unique<QProcess>();
+    job_->setWorkingDirectory(folder);
+    job_->setProcessChannelMode(QProcess::MergedChannels);
+    connect(job_.get(), &QProcess::finished, this, [this, generation](int exitCode, QProcess::ExitStatus status) {
+        OnEngraved(generation, status == QProcess::NormalExit && exitCode == 0);
+    });
+    connect(job_.get(), &QProcess::errorOccurred, this, [this, generation](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) OnEngraved(generation, false);
+    });
+    job_->start(QString::fromStdString(*program),
+                {QStringLiteral("--png"), QStringLiteral("-dresolution=%1").arg(kResolution),
+                 QStringLiteral("-dno-point-and-click"), QStringLiteral("-o"), QStringLiteral("score"),
+                 QStringLiteral("score.ly")});
+    SetState(State::Engraving, QStringLiteral("Engraving…"));
+}
+
+void ScoreWindow::OnEngraved(int generation, bool succeeded) {
+    if (generation != generation_ || job_ == nullptr) return;  // a stale job
+    QPixmap pixmap;
+    if (succeeded) pixmap.load(jobFolder_->path() + QStringLiteral("/score.png"));
+    if (pixmap.isNull()) {
+        const QString log = QString::fromLocal8Bit(job_->readAll()).trimmed().split('\n').mid(-3).join('\n');
+        SetState(State::Failed, QStringLiteral("LilyPond could not engrave the score.\n") + log);
+    } else {
+        engraved_ = pixmap;
+        ShowPixmap();
+        SetState(State::Shown, QString());
+    }
+    job_.release()->deleteLater();
+    jobFolder_.reset();
+}
+
+void ScoreWindow::SetZoom(double zoom) {
+    zoom_ = std::clamp(zoom, 0.25, 4.0);
+    ShowPixmap();
+}
+
+void ScoreWindow::ShowPixmap() {
+    if (engraved_.isNull()) {
+        page_->clear();
+        page_->resize(0, 0);
+        return;
+    }
+    const QPixmap shown = engraved_.scaledToWidth(static_cast<int>(engraved_.width() * zoom_), Qt::SmoothTransformation);
+    page_->setPixmap(shown);
+    page_->resize(shown.size());
+}
+
+void ScoreWindow::HighlightBar(int bar) {
+    highlightedBar_ = bar >= 1 && bar <= DiceState::kBars ? bar : 0;
+    SetState(state_, stateText_);
+}
+
+QString ScoreWindow::StatusText() const { return status_->text(); }
+
+void ScoreWindow::SetState(State state, const QString& text) {
+    state_ = state;
+    stateText_ = text;
+    QString shown = text;
+    if (highlightedBar_ > 0) shown += (shown.isEmpty() ? "" : "  ") + QStringLiteral("Playing bar %1").arg(highlightedBar_);
+    status_->setText(shown);
+    status_->setVisible(!shown.isEmpty());
+}
+
+void ScoreWindow::Warn(const QString& text) { QMessageBox::warning(this, QStringLiteral("Score"), text); }
+
+bool ScoreWindow::SaveMusicXml(const QString& path) {
+    std::ofstream file(path.toStdString(), std::ios::binary | std::ios::trunc);
+    file << musicXml_;
+    file.close();
+    if (musicXml_.empty() || !file) {
+        Warn(QStringLiteral("Can not write the file ") + path);
+        return false;
+    }
+    return true;
+}
+
+void ScoreWindow::SavePdf(const QString& path) {
+    if (!score::LilyPondProgram::Find()) {
+        Warn(QString::fromUtf8(score::LilyPondProgram::kInstallHint));
+        return;
+    }
+    if (pdfSaver_.joinable()) pdfSaver_.join();
+    QPointer<ScoreWindow> window(this);
+    pdfSaver_ = std::jthread([window, text = printText_, target = path.toStdString()] {
+        const auto result = score::LilyPondProgram::Engrave(text, score::LilyPondProgram::Format::Pdf, target);
+        if (result.written) return;
+        const QString problem = QString::fromStdString(result.problem);
+        QMetaObject::invokeMethod(qApp, [window, problem] {
+            if (window) window->Warn(problem);
+        }, Qt::QueuedConnection);
+    });
+}
+
+void ScoreWindow::Print() {
+    if (engraved_.isNull()) {
+        Warn(QStringLiteral("There is no engraved score to print yet."));
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    QPainter painter(&printer);
+    const QRect page = painter.viewport();
+    // The tall page goes onto sheets at the page's width, cut into sheet-high slices.
+    const double scale = static_cast<double>(page.width()) / engraved_.width();
+    const int sliceHeight = static_cast<int>(page.height() / scale);
+    for (int top = 0; top < engraved_.height(); top += sliceHeight) {
+        if (top > 0) printer.newPage();
+        const QPixmap slice = engraved_.copy(0, top, engraved_.width(), std::min(sliceHeight, engraved_.height() - top));
+        painter.drawPixmap(QRect(0, 0, page.width(), static_cast<int>(slice.height() * scale)), slice);
+    }
+}
+
+}  // namespace zamrit

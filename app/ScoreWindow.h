@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/DiceState.h"
+#include "app/PieceForm.h"
+
+class QLabel;
+class QProcess;
+class QScrollArea;
+class QTemporaryDir;
+
+namespace zamrit {
+
+// The thrown piece as sheet music, in a window of its own beside the game's dialog. The score
+// is engraved by `lilypond` in the background as one tall page: the window says "Engraving…"
+// meanwhile, a newer piece cancels the engraving of an older one, and the dialog goes on
+// answering. The window zooms, scrolls, prints, and saves the score as PDF or MusicXML.
+class ScoreWindow : public QWidget {
+public:
+    enum class State { Empty, Engraving, Shown, NoLilyPond, Failed };
+
+    explicit ScoreWindow(QWidget* parent = nullptr);
+    ~ScoreWindow() override;
+
+    // Composes the piece of these dice from the measure files in `folder` and engraves it; an
+    // engraving still running is cancelled.
+    void ShowPiece(PieceForm form, const DiceState& dice, const std::filesystem::path& folder = ".");
+
+    // The bar being heard (1-32), or 0 when nothing plays. Kept for the player's progress;
+    // the window names the bar in its status line.
+    void HighlightBar(int bar);
+
+    State CurrentState() const { return state_; }
+    int HighlightedBar() const { return highlightedBar_; }
+    double Zoom() const { return zoom_; }
+    void SetZoom(double zoom);
+    const QPixmap& Engraved() const { return engraved_; }
+    QString StatusText() const;
+    int EngravingsStarted() const { return generation_; }
+
+    // Writes the current score; false (and a message box) when the file can't be written.
+    bool SaveMusicXml(const QString& path);
+    // Engraves the current score as A4 pages into a PDF file, in the background.
+    void SavePdf(const QString& path);
+    void Print();
+
+private:
+    void StartEngraving();
+    void OnEngraved(int generation, bool succeeded);
+    void CancelEngraving();
+    void SetState(State state, const QString& text);
+    void ShowPixmap();
+    void Warn(const QString& text);
+
+    QLabel* status_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    QLabel* page_ = nullptr;
+    std::unique_ptr<QProcess> job_;
+    std::unique_ptr<QTemporaryDir> jobFolder_;
+    std::jthread pdfSaver_;
+    QPixmap engraved_;
+    std::string lilyPondText_;  // the screen page of the current piece
+    std::string printText_;     // its A4 pages
+    std::string musicXml_;
+    State state_ = State::Empty;
+    int generation_ = 0;
+    int highlightedBar_ = 0;
+    double zoom_ = 1.0;
+    QString stateText_;
+};
+
+}  // namespace zamrit

@@ -1,0 +1,93 @@
+#include <unistd.h>
+
+#include <filesystem>
+
+#include <QMessageBox>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "app/DiceGameDialog.h"
+#include "app/ScoreWindow.h"
+#include "gui/ModalWatcher.h"
+#include "platform/HelpViewer.h"
+
+namespace zamrit {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Engraving a piece takes lilypond several seconds on a busy machine.
+constexpr int kEngravingTimeoutMs = 120'000;
+
+// The game's measure files, with the window opened as the user opens it.
+class ScoreWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { dialog_.SetMeasureFolders({ZAMRIT_MEASURE_DIR}); }
+
+    HelpViewer noHelp_{{fs::temp_directory_path() / "no-help-here"}};
+    DiceGameDialog dialog_{noHelp_, [] { return 777u; }};
+};
+
+// Ctrl+K opens the window, which engraves in the background while the dialog goes on; a throw
+// made meanwhile replaces the stale engraving, and the window ends up showing the new piece.
+TEST_F(ScoreWindowTest, ShortcutOpensTheScoreAndEveryThrowIsEngravedAgain) {
+    dialog_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog_));
+    QTest::keyClick(&dialog_, Qt::Key_K, Qt::ControlModifier);
+    ScoreWindow* score = dialog_.Score();
+    ASSERT_NE(score, nullptr);
+    EXPECT_TRUE(score->isVisible());
+    EXPECT_EQ(score->CurrentState(), ScoreWindow::State::Engraving);
+    EXPECT_EQ(score->StatusText(), QStringLiteral("Engraving…"));
+
+    dialog_.ThrowDice();  // before the first engraving is done
+    EXPECT_EQ(score->EngravingsStarted(), 2);
+    EXPECT_EQ(score->CurrentState(), ScoreWindow::State::Engraving);
+    QTRY_VERIFY_WITH_TIMEOUT(score->CurrentState() != ScoreWindow::State::Engraving, kEngravingTimeoutMs);
+    ASSERT_EQ(score->CurrentState(), ScoreWindow::State::Shown) << score->StatusText().toStdString();
+    EXPECT_GT(score->Engraved().height(), 200);
+
+    const QSize before = score->Engraved().size();
+    score->SetZoom(2.0);
+    score->SetZoom(0.5);
+    EXPECT_EQ(score->Engraved().size(), before);  // zoom scales the view, not the engraving
+
+    score->HighlightBar(5);
+    EXPECT_EQ(score->HighlightedBar(), 5);
+    EXPECT_TRUE(score->StatusText().contains(QStringLiteral("Playing bar 5")));
+    score->HighlightBar(0);
+    EXPECT_EQ(score->HighlightedBar(), 0);
+    EXPECT_FALSE(score->StatusText().contains(QStringLiteral("Playing")));
+    dialog_.done(0);
+}
+
+// Without lilypond the window says how to install it, and MusicXML is still saved; a file
+// that can't be written gets a message.
+TEST_F(ScoreWindowTest, WithoutLilyPondTheWindowSaysHowToInstallIt) {
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", "/zamrit-nowhere");
+    ScoreWindow score;
+    DiceState dice;
+    dice.firstDie.fill(3);
+    dice.secondDie.fill(3);
+    score.ShowPiece(PieceForm::MinuetTrio, dice, ZAMRIT_MEASURE_DIR);
+    qputenv("PATH", path);
+    EXPECT_EQ(score.CurrentState(), ScoreWindow::State::NoLilyPond);
+    EXPECT_TRUE(score.StatusText().contains(QStringLiteral("sudo apt install lilypond")));
+
+    const fs::path saved = fs::temp_directory_path() / ("zamrit-score-window-" + std::to_string(::getpid()) + ".musicxml");
+    EXPECT_TRUE(score.SaveMusicXml(QString::fromStdString(saved.string())));
+    EXPECT_GT(fs::file_size(saved), 1000U);
+    fs::remove(saved);
+
+    QString warning;
+    testing::ModalWatcher watcher([&warning](QWidget& modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(&modal)) warning = box->text();
+        modal.close();
+    });
+    EXPECT_FALSE(score.SaveMusicXml(QStringLiteral("/zamrit-nowhere/score.musicxml")));
+    EXPECT_EQ(warning, QStringLiteral("Can not write the file /zamrit-nowhere/score.musicxml"));
+}
+
+}  // namespace
+}  // namespace zamrit
