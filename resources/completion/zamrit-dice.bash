@@ -5,14 +5,14 @@ _zamrit_dice()
     local cur prev words cword
     _init_completion || return
 
-    local commands="throw dump midi play render"
+    local commands="throw dump midi play render score"
     local source_options="--form --seed --measures"
 
     # The command is the first word that is not an option.
     local command="" i
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
-            throw | dump | midi | play | render)
+            throw | dump | midi | play | render | score)
                 command=${words[i]}
                 break
                 ;;
@@ -22,6 +22,10 @@ _zamrit_dice()
     case $prev in
         --form)
             COMPREPLY=($(compgen -W "dance minuet" -- "$cur"))
+            return
+            ;;
+        --format)
+            COMPREPLY=($(compgen -W "musicxml ly svg pdf" -- "$cur"))
             return
             ;;
         --seed | --start | --end | --voice-type)
@@ -45,6 +49,7 @@ _zamrit_dice()
         midi) options="$source_options --start --end -o --output" ;;
         play) options="$source_options" ;;
         render) options="$source_options -o --output" ;;
+        score) options="$source_options --format -o --output" ;;
     esac
 
     if [[ $cur == -* ]]; then
