@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "melody/ErrorReporting.h"
 #include "melody/MusicEvent.h"
+#include "midiout/MidiControler.h"
 #include "midiseq/MidiF0Data.h"
 #include "platform/RecordingMidiOutService.h"
 #include "platform/TimerService.h"
@@ -19,9 +21,15 @@
 namespace zamrit::testing {
 
 // Playback against a manual clock and a recording device: sleeps and timers run on the
-// manual clock, every message lands in `device` with its time since the open.
+// manual clock, every message lands in `device` with its time since the open. The reports
+// shown once per process are shown again in every test.
 class PlaybackTest : public ::testing::Test {
 protected:
+    PlaybackTest() {
+        MidiControler::ResetNoDeviceReportForTesting();
+        ResetCallBackPlayerErrorForTesting();
+    }
+
     ManualClock clock;
     TimerService timers{clock};
     ScopedTimerService installedTimers{timers};
