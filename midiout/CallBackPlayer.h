@@ -19,7 +19,7 @@ using PlayCompletion = std::function<int()>;
 // A MidiPlayer that also shows every event to an observer, can start at any tick and can stop
 // at an end tick, where it calls the completion function (on the timer thread, before the
 // playback counts as ended, so that it runs only once and before the device is reset).
-class CallBackPlayer : private MidiPlayer::FiringSteps {
+class CallBackPlayer final : private MidiPlayer::FiringSteps {
 public:
     static constexpr std::int32_t kNoEndTick = -1;
 
