@@ -1,11 +1,11 @@
 #include "cli/DumpCommand.h"
 
-#include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "cli/EventJson.h"
+#include "cli/JsonOutput.h"
 #include "mfi/MFiData.h"
 
 namespace zamrit {
@@ -75,10 +75,7 @@ void RegisterDumpCommand(CLI::App& app, CommandAction& action) {
     command->callback([&action, options] {
         action = [options](RecordingMessageSink& reports) {
             // Ids and chunk texts are raw bytes: anything that is not UTF-8 shows as U+FFFD.
-            std::cout << DumpAsJson(*options, reports)
-                             .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
-                      << '\n';
-            return kExitClean;
+            return PrintJson("dump", DumpAsJson(*options, reports)) ? kExitClean : kExitReported;
         };
     });
 }

@@ -14,4 +14,9 @@ CLI::Option* AddFormOption(CLI::App& command, PieceForm& form) {
         ->transform(CLI::CheckedTransformer(kForms, CLI::ignore_case));
 }
 
+CLI::Option* AddSeedOption(CLI::App& command, std::uint32_t& seed, const std::string& description) {
+    return command.add_option("--seed", seed, description)
+        ->check([](const std::string& text) { return text.empty() ? std::string("the seed is empty") : std::string(); });
+}
+
 }  // namespace zamrit

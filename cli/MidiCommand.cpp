@@ -6,8 +6,9 @@
 #include <optional>
 
 #include "cli/EventJson.h"
-#include "melody/ErrorReporting.h"
+#include "cli/JsonOutput.h"
 #include "cli/SourceOptions.h"
+#include "melody/ErrorReporting.h"
 #include "midiseq/MidiF0Data.h"
 #include "midiseq/MidiFileWriter.h"
 
@@ -51,8 +52,7 @@ int RunMidi(const MidiOptions& options, RecordingMessageSink& reports) {
         !MidiFileWriter::Write(*sequence, options.outputPath)) {
         ShowErrorMessage("Can not write the file " + options.outputPath);
     }
-    std::cout << SequenceAsJson(sequence.get(), trimmed, reports).dump(2) << '\n';
-    return kExitClean;
+    return PrintJson("midi", SequenceAsJson(sequence.get(), trimmed, reports)) ? kExitClean : kExitReported;
 }
 
 }  // namespace

@@ -2,11 +2,11 @@
 
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <iostream>
 #include <memory>
 
 #include "cli/SourceOptions.h"
+#include "cli/StopSignals.h"
 #include "midiout/MusicPlayer.h"
 #include "midiout/SequencerState.h"
 #include "platform/TimerService.h"
@@ -18,30 +18,14 @@ namespace {
 constexpr std::uint32_t kPollMs = 100;
 constexpr std::chrono::seconds kProgressEvery{1};
 
-std::atomic<bool> interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler sets it");
-
-extern "C" void OnInterrupt(int) { interrupted = true; }
-
-// Ctrl+C asks the playback to stop instead of ending the program at once.
-class InterruptStopsPlayback {
-public:
-    InterruptStopsPlayback() : previous_(std::signal(SIGINT, OnInterrupt)) { interrupted = false; }
-    InterruptStopsPlayback(const InterruptStopsPlayback&) = delete;
-    InterruptStopsPlayback& operator=(const InterruptStopsPlayback&) = delete;
-    ~InterruptStopsPlayback() { std::signal(SIGINT, previous_); }
-
-private:
-    void (*previous_)(int);
-};
-
 int RunPlay(const SourceOptions& source) {
     if (const auto error = source.UsageError()) {
         std::cerr << "zamrit-dice play: " << *error << '\n';
         return kExitUsage;
     }
+    StopSignals signals;
     const SourcePiece piece = source.Build();
-    InterruptStopsPlayback interruptible;
+    if (signals.Received() != 0) return signals.ExitStatus();
     std::atomic<bool> completed{false};
     const auto started = CurrentTimerService().Now();
     const auto seconds = [&] {
@@ -59,10 +43,10 @@ int RunPlay(const SourceOptions& source) {
     bool stopping = false;
     auto nextProgress = started + kProgressEvery;
     while (!player.IsIdle()) {
-        if (interrupted && !stopping) {
+        if (signals.Received() != 0) {
+            if (!stopping) std::cerr << "zamrit-dice play: stopping on " << signals.Name() << '\n';
             stopping = true;
-            std::cerr << "zamrit-dice play: stopping\n";
-            player.RequestStop();
+            player.RequestStop();  // again on every poll: the worker may not have made its player yet
         }
         if (CurrentTimerService().Now() >= nextProgress && !stopping) {
             nextProgress += kProgressEvery;
@@ -74,7 +58,7 @@ int RunPlay(const SourceOptions& source) {
     player.WaitUntilIdle();
     if (stopping) std::cerr << "zamrit-dice play: stopped after " << seconds() << " s\n";
     else if (!completed) std::cerr << "zamrit-dice play: nothing was played\n";
-    return kExitClean;
+    return signals.Received() != 0 ? signals.ExitStatus() : kExitClean;
 }
 
 }  // namespace

@@ -8,7 +8,8 @@ namespace zamrit {
 
 // zamrit-dice play SOURCE: plays the piece in real time on the MIDI mapper, reports where it
 // is on standard error, and returns once the completion function has run and the device has
-// been reset and closed. Ctrl+C stops the playback the same way.
+// been reset and closed. SIGINT (Ctrl+C), SIGTERM and SIGHUP stop the playback the same way,
+// and the tool then exits with 128 + the signal's number.
 void RegisterPlayCommand(CLI::App& app, CommandAction& action);
 
 }  // namespace zamrit

@@ -1,5 +1,6 @@
 #include "cli/RenderCommand.h"
 
+#include <atomic>
 #include <chrono>
 #include <iostream>
 #include <memory>
@@ -7,7 +8,9 @@
 #include <thread>
 
 #include "cli/EventJson.h"
+#include "cli/JsonOutput.h"
 #include "cli/SourceOptions.h"
+#include "cli/StopSignals.h"
 #include "midiout/MusicPlayer.h"
 #include "platform/MidiOutService.h"
 #include "platform/TimerService.h"
@@ -19,6 +22,7 @@ namespace {
 
 // The release of the last notes heard before the device is reset.
 constexpr std::uint32_t kTailMs = 1000;
+constexpr std::uint32_t kPollMs = 10;
 
 struct RenderOptions {
     SourceOptions source;
@@ -31,10 +35,17 @@ class RenderService final : public MidiOutService {
 public:
     explicit RenderService(std::string path) : path_(std::move(path)) {}
     std::uint32_t DeviceCount() override { return 1; }
-    std::unique_ptr<MidiOutput> Open(std::int32_t) override { return WavMidiOutput::Open(path_, false); }
+    std::unique_ptr<MidiOutput> Open(std::int32_t) override {
+        std::unique_ptr<MidiOutput> output = WavMidiOutput::Open(path_, false);
+        if (output != nullptr) opened_ = true;
+        return output;
+    }
+    // Whether the file was ever opened (the player opens its device on the worker thread).
+    bool Opened() const { return opened_; }
 
 private:
     std::string path_;
+    std::atomic<bool> opened_{false};
 };
 
 // The waits of the main thread let real time pass and leave the render's clock alone: only
@@ -49,7 +60,9 @@ int RunRender(const RenderOptions& options, RecordingMessageSink& reports) {
         std::cerr << "zamrit-dice render: " << *error << '\n';
         return kExitUsage;
     }
+    StopSignals signals;
     const SourcePiece piece = options.source.Build();
+    if (signals.Received() != 0) return signals.ExitStatus();
 
     ManualClock clock;
     TimerService timers(clock);
@@ -59,21 +72,30 @@ int RunRender(const RenderOptions& options, RecordingMessageSink& reports) {
     RealTimeWaits waits;
     ScopedWaitHook quickWaits(waits);
 
-    bool completed = false;
+    std::atomic<bool> completed{false};
     piece.melody->Play([&] {
         completed = true;
         SleepMilliseconds(kTailMs);
         return 0;
     }, 0, piece.endTick);
-    MusicPlayer::Instance().WaitUntilIdle();
+    // A stop signal ends the playback at its next firing: the device is reset and closed, and
+    // the file is finished as a valid WAV of what was rendered so far.
+    MusicPlayer& player = MusicPlayer::Instance();
+    while (!player.IsIdle()) {
+        if (signals.Received() != 0) player.RequestStop();
+        SleepMilliseconds(kPollMs);
+    }
+    player.WaitUntilIdle();
 
     const double seconds = std::chrono::duration<double>(clock.Now().time_since_epoch()).count();
     nlohmann::ordered_json summary{{"output", options.outputPath},
-                                   {"rendered", completed},
+                                   {"rendered", completed && service.Opened()},
                                    {"seconds", seconds},
+                                   {"stoppedBy", signals.Received() != 0 ? nlohmann::ordered_json(signals.Name())
+                                                                         : nlohmann::ordered_json(nullptr)},
                                    {"reports", ReportsToJson(reports)}};
-    std::cout << summary.dump(2) << '\n';
-    return kExitClean;
+    if (!PrintJson("render", summary)) return kExitReported;
+    return signals.Received() != 0 ? signals.ExitStatus() : kExitClean;
 }
 
 }  // namespace

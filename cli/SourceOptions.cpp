@@ -29,8 +29,7 @@ SourcePiece Transfer(const MFiData& melodyFile) {
 
 void SourceOptions::AddTo(CLI::App& command) {
     formOption_ = AddFormOption(command, form_);
-    seedOption_ = command.add_option("--seed", seed_,
-                                     "Seed of the dice with --form (default: the current time)");
+    seedOption_ = AddSeedOption(command, seed_, "Seed of the dice with --form (default: the current time)");
     measuresOption_ = command.add_option("--measures", measures_,
                                          "Compose the piece from these measure files, in order");
     fileOption_ = command.add_option("FILE", file_, "An MFi melody file, with all its tracks");

@@ -1,13 +1,13 @@
 #include "cli/ThrowCommand.h"
 
 #include <ctime>
-#include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
 
 #include "app/DiceState.h"
 #include "app/MeasureOrder.h"
 #include "cli/FormOption.h"
+#include "cli/JsonOutput.h"
 
 namespace zamrit {
 namespace {
@@ -40,14 +40,13 @@ void RegisterThrowCommand(CLI::App& app, CommandAction& action) {
     auto options = std::make_shared<ThrowOptions>();
     CLI::App* command = app.add_subcommand("throw", "Throw the dice once and name the measure files");
     AddFormOption(*command, options->form)->required();
-    command->add_option("--seed", options->seed, "Seed of the generator (default: the current time)");
+    AddSeedOption(*command, options->seed, "Seed of the generator (default: the current time)");
     command->callback([&action, options, command] {
         action = [options, command](RecordingMessageSink&) {
             if (command->count("--seed") == 0) {
                 options->seed = static_cast<std::uint32_t>(std::time(nullptr));
             }
-            std::cout << ThrowAsJson(*options).dump(2) << '\n';
-            return kExitClean;
+            return PrintJson("throw", ThrowAsJson(*options)) ? kExitClean : kExitReported;
         };
     });
 }

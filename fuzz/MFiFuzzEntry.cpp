@@ -3,9 +3,10 @@
 // playable melody and measured. The bytes are also read as a single track chunk. Reports are
 // counted and dropped.
 //
-// The buffer is smaller than a file buffer of the game (0x60000 bytes): reading up to and
-// never past its end works the same at any size, and a chunk length that runs to the end
-// of a small buffer costs the fuzzer far less time than 98,000 zero events.
+// The buffer is the input and a small margin of zeros, not a file buffer of the game (0x60000
+// bytes): reading up to and never past its end works the same at any size, the margin still
+// lets every read run past the loaded bytes into zeros, and a chunk length that runs past the
+// data then costs a few zero events instead of thousands.
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -13,26 +14,16 @@
 
 #include "melody/MobileData.h"
 #include "mfi/MFiData.h"
+#include "fuzz/FuzzSupport.h"
 #include "platform/MessageSink.h"
-
-namespace {
-
-constexpr std::uint32_t kFuzzBufferSize = 0x4000;
-
-class DiscardingSink final : public zamrit::MessageSink {
-public:
-    void Show(const std::string&) override { ++lines; }
-    std::size_t lines = 0;
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zamrit;
-    DiscardingSink sink;
+    fuzz::DiscardingSink sink;
     ScopedMessageSink scope(sink);
 
-    const MFiData loaded(std::span<const std::uint8_t>(data, size), 4, kFuzzBufferSize);
+    const std::uint32_t capacity = fuzz::BufferSizeFor(size);
+    const MFiData loaded(std::span<const std::uint8_t>(data, size), 4, capacity);
     MobileData melody(0x60000);
     loaded.ToMobileData(melody);
     melody.MeasureLength();
@@ -44,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         MFiTrack::ChannelTypes types{};
         types.fill(MFiTrack::kMelodyChannel);
         types[9] = MFiTrack::kDrumChannel;
-        MFiTrack track(MFiBytes(std::span<const std::uint8_t>(data, size), kFuzzBufferSize), 0,
+        MFiTrack track(MFiBytes(std::span<const std::uint8_t>(data, size), capacity), 0,
                        data[size - 1], types);
         track.timeBase = 48;
         track.RescaleTimeBase(96);

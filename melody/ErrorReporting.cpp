@@ -46,4 +46,6 @@ void ReportCallBackPlayerError() {
     if (callBackPlayerReports.fetch_add(1) == 0) ShowErrorMessage("CallBackPlayer Error!");
 }
 
+void ResetCallBackPlayerErrorForTesting() { callBackPlayerReports = 0; }
+
 }  // namespace zamrit

@@ -30,4 +30,7 @@ void ReportGeneralError(ErrorCode code);
 // silent on every later call.
 void ReportCallBackPlayerError();
 
+// Tests only: the next ReportCallBackPlayerError shows its line again, as in a new process.
+void ResetCallBackPlayerErrorForTesting();
+
 }  // namespace zamrit

@@ -34,6 +34,8 @@ public:
     MFiBytes First(std::size_t length) const;
 
     std::size_t size() const { return size_; }
+    // How many bytes from the start of the view were loaded; every byte from here on reads as 0.
+    std::size_t LoadedSize() const { return loaded_.size(); }
 
 private:
     std::span<const std::uint8_t> loaded_;

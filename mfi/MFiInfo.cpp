@@ -64,6 +64,13 @@ MFiInfo::MFiInfo(const MFiBytes& infoArea, std::int32_t infoLength) {
     std::int64_t p = 0;
     while (p < infoLength) {
         const auto offset = static_cast<std::size_t>(p);
+        if (offset >= infoArea.LoadedSize()) {
+            // Past the loaded bytes every byte reads as zero: the rest are chunks of id 0 and
+            // length 0, which no slot takes. Step over all of them at once.
+            const auto head = static_cast<std::int64_t>(kChunkHead);
+            p += (infoLength - p + head - 1) / head * head;
+            break;
+        }
         const MFiInfoChunk::Id id = infoArea.IdAt(offset);
         const std::uint32_t length = infoArea.BigEndian16(offset + 4);
         p += kChunkHead;

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "melody/MusicEvent.h"
+#include "midiout/MidiPlayer.h"
 
 namespace zamrit {
 
@@ -18,7 +19,7 @@ using PlayCompletion = std::function<int()>;
 // A MidiPlayer that also shows every event to an observer, can start at any tick and can stop
 // at an end tick, where it calls the completion function (on the timer thread, before the
 // playback counts as ended, so that it runs only once and before the device is reset).
-class CallBackPlayer {
+class CallBackPlayer final : private MidiPlayer::FiringSteps {
 public:
     static constexpr std::int32_t kNoEndTick = -1;
 
@@ -34,6 +35,10 @@ public:
 private:
     static void OnTimer(void* player);
     void Observe();
+    void BeforeSend() override { Observe(); }
+    // At the end tick: calls the completion function, or shows "CallBackPlayer Error!" when
+    // there is none.
+    bool EndsBefore(std::int32_t nextDelta) override;
 
     PlayObserver observer_;
     PlayCompletion completion_;

@@ -41,6 +41,8 @@ MidiControler::MidiControler(std::int32_t deviceId) { Open(deviceId); }
 
 MidiControler::~MidiControler() = default;
 
+void MidiControler::ResetNoDeviceReportForTesting() { noDeviceUnreported = true; }
+
 void MidiControler::Open(std::int32_t deviceId) {
     MidiOutService& service = CurrentMidiOutService();
     handle.reset();

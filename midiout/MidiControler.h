@@ -40,6 +40,9 @@ public:
 
     static void ReportError(ErrorCode code);
 
+    // Tests only: the next open without any device reports it again, as in a new process.
+    static void ResetNoDeviceReportForTesting();
+
 private:
     std::unique_ptr<MidiOutput> handle;
 };

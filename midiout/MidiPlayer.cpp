@@ -96,8 +96,12 @@ MidiPlayer::MidiPlayer(MidiF0Data& sequence, std::int32_t deviceId) {
     std::int32_t ticksBefore = 0;
     const std::int32_t resolution = Start(sequence, deviceId, 0, ticksBefore);
     if (resolution == 0) return;
+    ArmFirstFiring(resolution, &MidiPlayer::OnTimer, this);
+}
+
+void MidiPlayer::ArmFirstFiring(std::int32_t resolution, void (*procedure)(void*), void* player) {
     if (!ArmTimer(static_cast<std::uint32_t>(Sequencer().tickPeriodMs.load()),
-                  static_cast<std::uint32_t>(resolution), &MidiPlayer::OnTimer, this)) {
+                  static_cast<std::uint32_t>(resolution), procedure, player)) {
         ReportError(kCanNotUseTimer);
         EndChain();
     }
@@ -228,7 +232,7 @@ void MidiPlayer::RequestStop() {
     });
 }
 
-void MidiPlayer::OnTimer(void* player) {
+void MidiPlayer::Fire(FiringSteps& steps, void (*procedure)(void*), void* player) {
     SequencerState& state = Sequencer();
     if (state.stopRequested != 0) {
         EndChain();
@@ -242,16 +246,23 @@ void MidiPlayer::OnTimer(void* player) {
     }
     std::int64_t delay = 0;
     do {
+        steps.BeforeSend();
         const std::int32_t delta = SendAndAdvance(sequence.track->At(state.currentIndex));
-        if (delta < 0 || !DelayOf(delta, delay)) {
+        if (delta < 0 || steps.EndsBefore(delta) || !DelayOf(delta, delay)) {
             EndChain();
             return;
         }
     } while (delay <= 0);
     if (!ArmTimer(static_cast<std::uint32_t>(delay), static_cast<std::uint32_t>(state.tickPeriodMs.load()),
-                  &MidiPlayer::OnTimer, player)) {
+                  procedure, player)) {
         EndChain();
     }
+}
+
+void MidiPlayer::OnTimer(void* player) {
+    struct SendOnly final : FiringSteps {};
+    static SendOnly sendOnly;
+    Fire(sendOnly, &MidiPlayer::OnTimer, player);
 }
 
 void MidiPlayer::ReportError(ErrorCode code) { kReporter.Report(code); }

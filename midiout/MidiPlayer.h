@@ -19,6 +19,21 @@ class MidiF0Data;
 // CallBackPlayer.
 class MidiPlayer {
 public:
+    // What a firing asks of the player it runs for, around each event it sends. The plain
+    // player asks nothing; CallBackPlayer shows each event to its observer and ends at its
+    // end tick.
+    class FiringSteps {
+    public:
+        // Before the event at the current index is sent.
+        virtual void BeforeSend() {}
+        // After it was sent, with the delta time of the next event: true when the playback is
+        // to end there (the player has then done what its end asks).
+        virtual bool EndsBefore(std::int32_t /*nextDelta*/) { return false; }
+
+    protected:
+        ~FiringSteps() = default;
+    };
+
     // Starts the playback at tick 0 on `deviceId` and arms the first timer.
     MidiPlayer(MidiF0Data& sequence, std::int32_t deviceId);
     MidiPlayer(const MidiPlayer&) = delete;
@@ -37,6 +52,13 @@ public:
     // event, or -1 at the end of the track.
     static std::int32_t SendAndAdvance(const MusicEvent& event);
 
+    // Arms the first firing of a started playback, one tick period on; a timer that can't be
+    // armed is reported (08000002) and ends the chain.
+    static void ArmFirstFiring(std::int32_t resolution, void (*procedure)(void*), void* player);
+    // One firing: sends the event that is due and every following one whose delay rounds
+    // down to 0 ms, then arms `procedure` for the next. A stop request, an index past the track
+    // (08000005), the end of the track, the steps' end or a tempo without ticks ends the chain.
+    static void Fire(FiringSteps& steps, void (*procedure)(void*), void* player);
     // Arms the next firing `delayMs` after the one running (the first: after the tick period).
     static bool ArmTimer(std::uint32_t delayMs, std::uint32_t resolutionMs, void (*procedure)(void*),
                          void* player);

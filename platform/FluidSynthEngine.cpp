@@ -1,5 +1,7 @@
 #include "platform/FluidSynthEngine.h"
 
+#include <fluidsynth.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>

@@ -5,7 +5,11 @@
 #include <span>
 #include <string>
 
-#include <fluidsynth.h>
+// FluidSynth's handles, declared as its own header does, so that its headers and compile
+// flags stay inside the platform library.
+typedef struct _fluid_hashtable_t fluid_settings_t;
+typedef struct _fluid_synth_t fluid_synth_t;
+typedef struct _fluid_audio_driver_t fluid_audio_driver_t;
 
 namespace zamrit {
 

@@ -9,54 +9,94 @@
 namespace zamrit {
 namespace {
 
-constexpr std::size_t kBufferBytes = 1 << 20;
+constexpr std::size_t kBatchBytes = 64 * 1024;
+constexpr std::chrono::milliseconds kWriteEvery{100};
 
 }  // namespace
 
 std::unique_ptr<LogMidiOutput> LogMidiOutput::Open(const std::string& path) {
     std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.c_str(), "w"));
     if (file == nullptr) return nullptr;
-    // Lines are sent from the timer thread: a large buffer keeps the disk out of the firings
-    // until the reset flushes it.
-    std::setvbuf(file.get(), nullptr, _IOFBF, kBufferBytes);
     return std::unique_ptr<LogMidiOutput>(
         new LogMidiOutput(std::move(file), CurrentTimerService().Now()));
 }
 
 LogMidiOutput::LogMidiOutput(std::unique_ptr<std::FILE, CloseFile> file, ClockTime opened)
-    : file_(std::move(file)), opened_(opened) {}
+    : file_(std::move(file)), opened_(opened) {
+    batch_.reserve(kBatchBytes);
+    writer_ = std::thread([this] { WriteInBatches(); });
+}
 
-LogMidiOutput::~LogMidiOutput() = default;
+LogMidiOutput::~LogMidiOutput() {
+    StopWriter();
+    WriteOut();
+}
 
 std::int64_t LogMidiOutput::MicrosecondsSinceOpen() const {
     return std::chrono::duration_cast<std::chrono::microseconds>(CurrentTimerService().Now() - opened_)
         .count();
 }
 
-bool LogMidiOutput::Write(const std::string& line) {
-    std::lock_guard lock(mutex_);
-    if (file_ == nullptr) return false;
-    return std::fprintf(file_.get(), "%s\n", line.c_str()) > 0;
+bool LogMidiOutput::Append(const std::string& line) {
+    std::lock_guard lock(batchMutex_);
+    if (stopping_) return false;
+    batch_.append(line).push_back('\n');
+    if (batch_.size() >= kBatchBytes) batchGrew_.notify_one();
+    return true;
+}
+
+bool LogMidiOutput::WriteOut() {
+    std::lock_guard fileLock(fileMutex_);
+    std::string lines;
+    {
+        std::lock_guard lock(batchMutex_);
+        lines.swap(batch_);
+        batch_.reserve(kBatchBytes);
+    }
+    if (file_ == nullptr) return lines.empty();
+    if (!lines.empty() && std::fwrite(lines.data(), 1, lines.size(), file_.get()) != lines.size()) failed_ = true;
+    if (std::fflush(file_.get()) != 0) failed_ = true;
+    return !failed_;
+}
+
+void LogMidiOutput::WriteInBatches() {
+    for (;;) {
+        {
+            std::unique_lock lock(batchMutex_);
+            batchGrew_.wait_for(lock, kWriteEvery, [this] { return stopping_ || batch_.size() >= kBatchBytes; });
+            if (stopping_) return;
+        }
+        WriteOut();
+    }
+}
+
+void LogMidiOutput::StopWriter() {
+    {
+        std::lock_guard lock(batchMutex_);
+        stopping_ = true;
+    }
+    batchGrew_.notify_one();
+    if (writer_.joinable()) writer_.join();
 }
 
 bool LogMidiOutput::SendShort(std::uint32_t packed) {
-    return Write(FormatMidiLogLine(MicrosecondsSinceOpen(), MidiShortMessage::Unpack(packed).Bytes()));
+    return Append(FormatMidiLogLine(MicrosecondsSinceOpen(), MidiShortMessage::Unpack(packed).Bytes()));
 }
 
 bool LogMidiOutput::SendLong(std::span<const std::uint8_t> message) {
-    return Write(FormatMidiLogLine(MicrosecondsSinceOpen(), message));
+    return Append(FormatMidiLogLine(MicrosecondsSinceOpen(), message));
 }
 
 bool LogMidiOutput::Reset() {
-    const bool written = Write(FormatMidiLogLine(MicrosecondsSinceOpen(), "reset"));
-    std::lock_guard lock(mutex_);
-    return written && file_ != nullptr && std::fflush(file_.get()) == 0;
+    return Append(FormatMidiLogLine(MicrosecondsSinceOpen(), "reset")) && WriteOut();
 }
 
 bool LogMidiOutput::Close() {
-    if (!Write(FormatMidiLogLine(MicrosecondsSinceOpen(), "close"))) return false;
-    std::lock_guard lock(mutex_);
-    return std::fclose(file_.release()) == 0;
+    if (!Append(FormatMidiLogLine(MicrosecondsSinceOpen(), "close"))) return false;
+    StopWriter();
+    const bool written = WriteOut();
+    std::lock_guard fileLock(fileMutex_);
+    return std::fclose(file_.release()) == 0 && written;
 }
 
 }  // namespace zamrit

@@ -1,5 +1,7 @@
 #include "platform/SynthMidiOutput.h"
 
+#include <fluidsynth.h>
+
 #include <array>
 
 #include "platform/QuietAlsaLibrary.h"

@@ -6,10 +6,10 @@ set -euo pipefail
 
 packages=(
   cmake g++ clang libclang-rt-14-dev pkg-config
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcli11-dev
   qt6-base-dev libfluidsynth-dev timgm6mb-soundfont librtmidi-dev libasound2-dev
-  fonts-ipafont-gothic fp-utils libchm-dev librsvg2-bin xvfb xauth sox midicsv
+  fonts-ipafont-gothic fp-utils libchm-dev librsvg2-bin midicsv
   lilypond
 )
 if [ "${1:-}" = "--packaging" ]; then

@@ -118,7 +118,7 @@ TEST_F(MidiCommandTest, AFileBecomesTheReadySequence) {
 }
 
 std::string RunMidicsv(const std::filesystem::path& file) {
-    return testing::RunShellCommand("midicsv '" + file.string() + "'").out;
+    return testing::RunShellCommand(std::string(ZAMRIT_MIDICSV) + " '" + file.string() + "'").out;
 }
 
 // The lines midicsv prints for the events of the sequence, as the tool printed them.

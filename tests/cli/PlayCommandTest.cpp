@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "support/MeasureFiles.h"
+#include "support/ShellCommand.h"
 #include "support/ToolRun.h"
 
 namespace zamrit {
@@ -89,6 +90,69 @@ TEST_F(PlayCommandTest, RendersTheMeasureIntoAWavFile) {
     double sum = 0;
     for (const std::int16_t sample : samples) sum += static_cast<double>(sample) * sample;
     EXPECT_GT(std::sqrt(sum / static_cast<double>(samples.size())), 100.0);
+}
+
+// Starts the tool in the background, sends it `signal` once `ready` (a shell test) holds,
+// and gives its exit status; standard output goes to out.json.
+int RunUntilSignal(const std::filesystem::path& directory, const std::string& args,
+                   const std::string& ready, const std::string& signal) {
+    const std::string script = "cd '" + directory.string() + "' && { " + std::string(ZAMRIT_DICE) + " " + args +
+                               " >out.json 2>err.txt & pid=$!; i=0; while ! " + ready +
+                               " && [ $i -lt 300 ]; do sleep 0.05; i=$((i+1)); done; kill -" + signal +
+                               " $pid; wait $pid; echo $?; }";
+    return std::stoi(testing::RunShellCommand(script).out);
+}
+
+std::string Repeated(const std::string& word, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) text += " " + word;
+    return text;
+}
+
+// A stop signal ends the playback through the player: the device is reset and closed and
+// every line sent reaches the log before the tool exits with 128 + the signal's number.
+TEST_F(PlayCommandTest, StopSignalsEndThePlaybackCleanly) {
+    const struct {
+        std::string signal;
+        int status;
+    } cases[] = {{"INT", 130}, {"TERM", 143}, {"HUP", 129}};
+    for (const auto& stop : cases) {
+        ::setenv("ZAMRIT_MIDI_OUT", "log:play.log", 1);
+        const int status = RunUntilSignal(directory_, "play --measures" + Repeated("piece.dat", 20),
+                                          "grep -qs 's, event' err.txt", stop.signal);
+        EXPECT_EQ(status, stop.status) << stop.signal;
+        const auto sent = ReadLines("play.log");
+        ASSERT_GE(sent.size(), 3u) << stop.signal;
+        EXPECT_EQ(sent.front(), "F0 7E 7F 09 01 F7");
+        EXPECT_EQ(std::vector<std::string>(sent.end() - 2, sent.end()), (std::vector<std::string>{"reset", "close"}))
+            << stop.signal;
+    }
+}
+
+// A render stopped by a signal leaves a valid, shorter WAV file: its header counts exactly
+// the samples that follow it, and the summary says what stopped it.
+TEST_F(PlayCommandTest, AStoppedRenderLeavesAValidShorterWavFile) {
+    ::setenv("ZAMRIT_MIDI_OUT", "none", 1);
+    const int status = RunUntilSignal(directory_, "render -o piece.wav --measures" + Repeated("piece.dat", 400),
+                                      "[ $(stat -c %s piece.wav 2>/dev/null || echo 0) -gt 2000000 ]", "TERM");
+    EXPECT_EQ(status, 143);
+    std::ifstream out(directory_ / "out.json");
+    const auto summary = nlohmann::json::parse(out);
+    EXPECT_EQ(summary["rendered"], false);
+    EXPECT_EQ(summary["stoppedBy"], "SIGTERM");
+
+    std::ifstream file(directory_ / "piece.wav", std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 2000044u);
+    const auto little32 = [&](std::size_t at) {
+        std::uint32_t value = 0;
+        for (std::size_t i = 0; i < 4; ++i) value |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + i])) << (8 * i);
+        return value;
+    };
+    EXPECT_EQ(little32(4), bytes.size() - 8);
+    EXPECT_EQ(little32(40), bytes.size() - 44);
+    const double seconds = summary["seconds"];
+    EXPECT_NEAR(static_cast<double>(bytes.size() - 44) / 4 / 44100, seconds, 0.05);
 }
 
 TEST_F(PlayCommandTest, SourceIsRequired) {

@@ -65,6 +65,7 @@ TEST(ErrorReportingTest, OnceOnlyWarningIsShownOnceUntilClearedByCodeZeroOrACons
 }
 
 TEST(ErrorReportingTest, CallBackPlayerErrorIsShownOncePerProcess) {
+    ResetCallBackPlayerErrorForTesting();
     RecordedReports reports;
     for (int i = 0; i < 3; ++i) ReportCallBackPlayerError();
     EXPECT_THAT(reports.Lines(), ElementsAre("CallBackPlayer Error!"));

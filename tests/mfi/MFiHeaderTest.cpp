@@ -151,7 +151,13 @@ TEST(MFiInfoTest, AreaOfZerosOrPastTheImageEnds) {
     const MFiInfo info(View(zeros), 64);
     EXPECT_EQ(info.parsedSize, 66);  // eleven empty unknown chunks of 6 bytes
     const MFiInfo past(View(zeros).From(1000), 0xFFFF);
-    EXPECT_GE(past.parsedSize, 0xFFFF);
+    EXPECT_EQ(past.parsedSize, 65538);  // 10,923 empty chunks of 6 bytes
+
+    // After the last loaded chunk every byte reads as zero: empty chunks up to the length.
+    const Bytes title{'t', 'i', 't', 'l', 0, 4, 'T', 'u', 'n', 'e'};
+    const MFiInfo tail(View(title), 101);
+    EXPECT_EQ(Text(tail.Find("titl")), "Tune");
+    EXPECT_EQ(tail.parsedSize, 10 + 16 * 6);
 }
 
 TEST(MFiInfoTest, DefaultSetsFollowTheVoiceType) {

@@ -84,6 +84,7 @@ TEST_F(MidiControlerTest, FailedOpenReportsAndCloseThenDoesNothing) {
 // With no MIDI output device at all, the first open of the process says so and later ones
 // fail without a word.
 TEST(MidiControlerNoDeviceTest, NoDeviceIsReportedOncePerProcess) {
+    MidiControler::ResetNoDeviceReportForTesting();
     testing::RecordedReports reports;
     RecordingMidiOutService none(0);
     ScopedMidiOutService installed(none);

@@ -74,11 +74,24 @@ TEST_F(MidiPlayerTest, ClampsTempoThatIsTooFastOrTooSlow) {
 // its delta times; the timer runs at the default 240 beats per minute (2 ms per tick, 96
 // ticks in 250 ms).
 TEST_F(MidiPlayerTest, PreRollSendsWhatComesBeforeTheFirstNote) {
-    auto sequence = ReadySequence(Events(Program(10, 5), Control(500, 7, 100), Control(0, 10, 64, 1),
+    auto sequence = ReadySequence(Events(Program(10, 5), Control(500, 0, 7, 100), Control(0, 1, 10, 64),
                                          NoteOn(7, 60), NoteOff(96, 60), EndOfTrack(0)));
     Play(*sequence);
     EXPECT_EQ(device.Lines(), (Lines{"0 F0 7E 7F 09 01 F7", "0 C0 05", "50000 B0 07 64", "100000 B1 0A 40",
                                      "152000 90 3C 64", "402000 80 3C 00"}));
+}
+
+// Pitch bends and exclusive messages after the first note go out from the timer's firings
+// like any other event: the bend with its two data bytes, the exclusive without its stored
+// length byte.
+TEST_F(MidiPlayerTest, PitchBendAndExclusiveGoOutFromTheTimer) {
+    auto sequence = ReadySequence(Events(Tempo(0, 500000), NoteOn(0, 60), PitchBend(48, 1, 0x00, 0x40),
+                                         Exclusive(0, {0xF0, 0x07, 0x7F, 0x7F, 0x04, 0x01, 0x00, 0x64, 0xF7}),
+                                         NoteOff(48, 60), EndOfTrack(0)));
+    Play(*sequence);
+    EXPECT_EQ(device.Lines(), (Lines{"0 F0 7E 7F 09 01 F7", "55000 90 3C 64", "305000 E1 00 40",
+                                     "305000 F0 7F 7F 04 01 00 64 F7", "555000 80 3C 00"}));
+    EXPECT_TRUE(reports.Lines().empty());
 }
 
 TEST_F(MidiPlayerTest, StopRequestEndsThePlaybackAtTheNextFiring) {
@@ -157,7 +170,7 @@ TEST_F(MidiPlayerTest, NegativeDeltaEndsThePlayback) {
 // plays from the event at that tick; the observer sees every event sent with its tick; the
 // end tick calls the completion function once and ends the playback.
 TEST_F(MidiPlayerTest, CallBackPlayerChasesObservesAndStopsAtTheEndTick) {
-    auto sequence = ReadySequence(Events(Program(0, 5), Control(0, 7, 100), Tempo(0, 600000), NoteOn(0, 50),
+    auto sequence = ReadySequence(Events(Program(0, 5), Control(0, 0, 7, 100), Tempo(0, 600000), NoteOn(0, 50),
                                          NoteOff(48, 50), NoteOn(48, 60), NoteOff(96, 60), NoteOn(0, 62),
                                          NoteOff(96, 62), EndOfTrack(0)));
     std::vector<std::pair<std::int32_t, std::int32_t>> seen;
@@ -179,6 +192,45 @@ TEST_F(MidiPlayerTest, CallBackPlayerEndTickWithoutCompletionShowsItsError) {
     timers.AdvanceBy(1h);
     EXPECT_EQ(Sequencer().playing, 0);
     EXPECT_EQ(reports.Lines(), Lines{"CallBackPlayer Error!"});
+}
+
+// Without an end tick the player observes every event up to the end of the track, where the
+// chain ends without calling anybody: the end is the worker's to answer.
+TEST_F(MidiPlayerTest, CallBackPlayerWithoutEndTickPlaysToTheEndOfTrack) {
+    auto sequence = ReadySequence(Events(NoteOn(0, 60), NoteOff(96, 60), EndOfTrack(0)));
+    std::vector<std::int32_t> seen;
+    int completions = 0;
+    CallBackPlayer player(
+        *sequence, -1, [&](std::int32_t index, std::int32_t, const MusicEvent&) { seen.push_back(index); }, 0, 0,
+        CallBackPlayer::kNoEndTick, [&] { return ++completions; });
+    timers.AdvanceBy(1h);
+    EXPECT_EQ(Sequencer().playing, 0);
+    EXPECT_EQ(seen, (std::vector<std::int32_t>{0, 1, 2}));
+    EXPECT_EQ(completions, 0);
+    EXPECT_FALSE(CallBackPlayer::CompletionCalled());
+    EXPECT_TRUE(reports.Lines().empty());
+}
+
+// A stop request ends the playback at the next firing, before its end tick: nothing more is
+// sent or observed and the completion function is not called.
+TEST_F(MidiPlayerTest, CallBackPlayerStopsAtTheNextFiringWithoutItsCompletion) {
+    auto sequence = ReadySequence(Events(Tempo(0, 500000), NoteOn(0, 60), NoteOff(96, 60), NoteOn(0, 62),
+                                         NoteOff(96, 62), EndOfTrack(0)));
+    std::vector<std::int32_t> seen;
+    int completions = 0;
+    CallBackPlayer player(
+        *sequence, -1, [&](std::int32_t index, std::int32_t, const MusicEvent&) { seen.push_back(index); }, 0, 0,
+        10000, [&] { return ++completions; });
+    timers.AdvanceBy(100ms);
+    EXPECT_EQ(Sequencer().playing, 1);
+    Sequencer().stopRequested = 1;
+    timers.AdvanceBy(1h);
+    EXPECT_EQ(Sequencer().playing, 0);
+    EXPECT_EQ(seen, (std::vector<std::int32_t>{1}));
+    EXPECT_EQ(completions, 0);
+    EXPECT_FALSE(CallBackPlayer::CompletionCalled());
+    MidiPlayer::Stop();
+    EXPECT_EQ(device.Messages(), (Lines{"F0 7E 7F 09 01 F7", "90 3C 64", "reset", "close"}));
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ std::filesystem::path TempPath(const std::string& name) {
 }
 
 std::unique_ptr<MidiF0Data> TwoNotes() {
-    return ReadySequence(Events(Tempo(0, 500000), Program(0, 0), Control(0, 7, 110), NoteOn(0, 60, 110),
+    return ReadySequence(Events(Tempo(0, 500000), Program(0, 0), Control(0, 0, 7, 110), NoteOn(0, 60, 110),
                                 NoteOn(0, 64, 100, 1), NoteOff(96, 60), NoteOff(0, 64, 1), NoteOn(0, 67),
                                 NoteOff(96, 67), EndOfTrack(0)));
 }

@@ -88,7 +88,7 @@ TEST(MidiFileWriterTest, EventsWithoutAFileFormPassOnTheirTime) {
 }
 
 std::string RunMidicsv(const std::filesystem::path& file) {
-    return testing::RunShellCommand("midicsv '" + file.string() + "' 2>&1").out;
+    return testing::RunShellCommand(std::string(ZAMRIT_MIDICSV) + " '" + file.string() + "' 2>&1").out;
 }
 
 TEST(MidiFileWriterTest, AnIndependentReaderSeesTheSameEventsAndTimes) {

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/MidiShortMessage.h"
@@ -73,6 +75,27 @@ TEST(SystemMidiOutServiceTest, LogMapperWritesTimestampedLines) {
     EXPECT_TRUE(output->Close());
     EXPECT_FALSE(output->SendShort(0x00643C90));
     EXPECT_EQ(ReadText(path), "0 F0 7E 7F 09 01 F7\n1523 90 3C 64\n1523 C0 05\n3523 reset\n3523 close\n");
+    std::filesystem::remove(path);
+}
+
+// A long performance is not held in memory until the reset: its lines reach the file while it
+// is still being played.
+TEST(SystemMidiOutServiceTest, LogLinesReachTheFileBeforeTheReset) {
+    const auto path = TempPath("zamrit-log-batches");
+    SystemMidiOutService service("log:" + path.string());
+    auto output = service.Open(MidiOutService::kMidiMapper);
+    ASSERT_NE(output, nullptr);
+    for (int i = 0; i < 20000; ++i) ASSERT_TRUE(output->SendShort(0x00643C90));  // about 250 kB of lines
+    // The writer thread takes them in batches; give it up to ten seconds.
+    for (int wait = 0; wait < 1000 && std::filesystem::file_size(path) < 64 * 1024; ++wait) {
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_GE(std::filesystem::file_size(path), 64u * 1024);
+    EXPECT_TRUE(output->Reset());
+    EXPECT_TRUE(output->Close());
+    const std::string text = ReadText(path);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 20002);
+    EXPECT_EQ(text.substr(text.size() - 6), "close\n");
     std::filesystem::remove(path);
 }
 
