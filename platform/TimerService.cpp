@@ -117,7 +117,10 @@ void TimerService::WaitForWork(std::unique_lock<std::mutex>& lock) {
     if (timers_.empty() || manual_ != nullptr) {
         wake_.wait(lock);
     } else {
-        wake_.wait_until(lock, timers_.top().due);
+        // A copy: while the lock is released another thread may add a timer and move the
+        // queue's storage, and the wait reads its deadline again when it wakes.
+        const ClockTime due = timers_.top().due;
+        wake_.wait_until(lock, due);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -125,6 +126,19 @@ TEST(TimerServiceTest, SystemClockTimerFiresOnItsOwnThread) {
     while (!fired) std::this_thread::sleep_for(1ms);
     EXPECT_TRUE(onTimerThread);
     EXPECT_FALSE(timers.OnTimerThread());
+}
+
+// The timer thread waits for the earliest due time while other threads arm more timers, which
+// move the queue's storage; the wait must not read its deadline from the old storage (the
+// sanitizer builds see it).
+TEST(TimerServiceTest, TimersArmedWhileTheThreadWaitsFire) {
+    TimerService timers;
+    std::atomic<int> fired{0};
+    timers.SetEvent(60'000, 1, [&] { ++fired; });
+    std::this_thread::sleep_for(20ms);  // the thread now waits for the far timer
+    for (int i = 0; i < 64; ++i) timers.SetEvent(1, 1, [&] { ++fired; });
+    while (fired < 64) std::this_thread::sleep_for(1ms);
+    EXPECT_EQ(fired, 64);
 }
 
 }  // namespace
