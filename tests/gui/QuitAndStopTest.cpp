@@ -162,6 +162,8 @@ TEST_F(QuitAndStopTest, StopEndsTheMusicAtEveryMomentAndPlayComesBackAtOnce) {
         EXPECT_EQ(messages[messages.size() - 2], "reset") << MomentName(moment);
         EXPECT_EQ(messages.back(), "close") << MomentName(moment);
         EXPECT_TRUE(dialog_->isVisible());
+        // The output lives on this frame: the player's threads must be done with it.
+        MusicPlayer::Instance().WaitUntilIdle();
         dialog_.reset();
     }
 }
