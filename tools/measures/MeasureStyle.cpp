@@ -17,7 +17,6 @@ namespace {
 
 using Q = Chord::Quality;
 constexpr Chord I{0, Q::Major};
-constexpr Chord ii{2, Q::Minor};
 constexpr Chord ii6{2, Q::Minor, 3};
 constexpr Chord IV{5, Q::Major};
 constexpr Chord V{7, Q::Major};
