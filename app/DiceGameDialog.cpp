@@ -500,8 +500,9 @@ void DiceGameDialog::RefreshOutputMenu() {
         choices.emplace_back(QStringLiteral("ALSA: ") + QString::fromStdString(port), "alsa:" + port);
     }
     auto* group = new QActionGroup(outputMenu_);
-    for (const auto& [text, setting] : choices) {
-        QAction* item = outputMenu_->addAction(text);
+    for (const auto& choice : choices) {
+        const std::string setting = choice.second;
+        QAction* item = outputMenu_->addAction(choice.first);
         item->setCheckable(true);
         item->setChecked(setting == inUse);
         item->setEnabled(!fromEnvironment);
