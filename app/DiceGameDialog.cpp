@@ -40,7 +40,7 @@
 #include "platform/SystemMidiOutService.h"
 #include "platform/TimerService.h"
 #include "platform/WaitHook.h"
-#include "platform/WavMidiOutput.h"
+#include "platform/WavRenderService.h"
 
 namespace zamrit {
 namespace {
@@ -325,24 +325,6 @@ namespace {
 
 // The release of the last notes, rendered after the end of the piece.
 constexpr std::uint32_t kWavTailMs = 1000;
-
-// During a render every device is the synthesizer writing to the file: a render never falls
-// back to the loudspeakers.
-class WavRenderService final : public MidiOutService {
-public:
-    explicit WavRenderService(std::string path) : path_(std::move(path)) {}
-    std::uint32_t DeviceCount() override { return 1; }
-    std::unique_ptr<MidiOutput> Open(std::int32_t) override {
-        auto output = WavMidiOutput::Open(path_, false);
-        if (output != nullptr) opened_ = true;
-        return output;
-    }
-    bool Opened() const { return opened_; }
-
-private:
-    std::string path_;
-    std::atomic<bool> opened_{false};
-};
 
 // The window's thread waits in real time while it serves its events, and leaves the render's
 // clock alone: only the player's own waits move it, so the piece renders as fast as the

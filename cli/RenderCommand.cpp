@@ -15,7 +15,7 @@
 #include "platform/MidiOutService.h"
 #include "platform/TimerService.h"
 #include "platform/WaitHook.h"
-#include "platform/WavMidiOutput.h"
+#include "platform/WavRenderService.h"
 
 namespace zamrit {
 namespace {
@@ -27,25 +27,6 @@ constexpr std::uint32_t kPollMs = 10;
 struct RenderOptions {
     SourceOptions source;
     std::string outputPath;
-};
-
-// Every device, the mapper included, is the synthesizer writing to the file: a render never
-// falls back to the loudspeakers.
-class RenderService final : public MidiOutService {
-public:
-    explicit RenderService(std::string path) : path_(std::move(path)) {}
-    std::uint32_t DeviceCount() override { return 1; }
-    std::unique_ptr<MidiOutput> Open(std::int32_t) override {
-        std::unique_ptr<MidiOutput> output = WavMidiOutput::Open(path_, false);
-        if (output != nullptr) opened_ = true;
-        return output;
-    }
-    // Whether the file was ever opened (the player opens its device on the worker thread).
-    bool Opened() const { return opened_; }
-
-private:
-    std::string path_;
-    std::atomic<bool> opened_{false};
 };
 
 // The waits of the main thread let real time pass and leave the render's clock alone: only
@@ -67,7 +48,7 @@ int RunRender(const RenderOptions& options, RecordingMessageSink& reports) {
     ManualClock clock;
     TimerService timers(clock);
     ScopedTimerService installedTimers(timers);
-    RenderService service(options.outputPath);
+    WavRenderService service(options.outputPath);
     ScopedMidiOutService installedService(service);
     RealTimeWaits waits;
     ScopedWaitHook quickWaits(waits);
