@@ -91,6 +91,9 @@ protected:
         dialog_ = std::make_unique<DiceGameDialog>(noHelp_, [] { return 2026u; });
         dialog_->SetMeasureFolders({ZAMRIT_MEASURE_DIR});
         dialog_->show();
+        // Shortcuts reach the active window only, as a user's keys do: without this wait the
+        // window's activation may be handled after the Stop key it should receive.
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog_.get()));
     }
     QPushButton& PlayButton() { return *qobject_cast<QPushButton*>(dialog_->Item(DiceGameDialog::kPlayId)); }
     void QueueOnWindow(std::function<void()> call) {

@@ -32,7 +32,7 @@ protected:
 // made meanwhile replaces the stale engraving, and the window ends up showing the new piece.
 TEST_F(ScoreWindowTest, ShortcutOpensTheScoreAndEveryThrowIsEngravedAgain) {
     dialog_.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog_));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog_));
     QTest::keyClick(&dialog_, Qt::Key_K, Qt::ControlModifier);
     ScoreWindow* score = dialog_.Score();
     ASSERT_NE(score, nullptr);
