@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -16,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <fstream>
+#include <sstream>
 
 #include "app/Composition.h"
 #include "melody/MobileData.h"
@@ -33,6 +35,16 @@ constexpr std::int32_t kPieceCapacity = 0x60000;
 // Pixels per inch of the engraving at zoom 1: a 32-bar piece is about as wide as a screen.
 constexpr int kResolution = 90;
 constexpr double kZoomStep = 1.25;
+constexpr double kMillimetresPerInch = 25.4;
+// Room kept around the marked bar when it is scrolled into view, in pixels.
+constexpr int kMarkerMargin = 24;
+
+std::string FileText(const QString& path) {
+    std::ifstream file(path.toStdString(), std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
 
 QPushButton* AddButton(QHBoxLayout& row, const QString& text, QWidget* owner) {
     auto* button = new QPushButton(text, owner);
@@ -62,6 +74,14 @@ ScoreWindow::ScoreWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     page_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     page_->setStyleSheet(QStringLiteral("background: white"));
     scroll_->setWidget(page_);
+    // The mark of the bar being heard: the platform's highlight colour, see-through.
+    marker_ = new QFrame(page_);
+    QColor fill = palette().color(QPalette::Highlight);
+    fill.setAlpha(70);
+    marker_->setStyleSheet(QStringLiteral("background-color: %1; border: 2px solid %2")
+                               .arg(fill.name(QColor::HexArgb), palette().color(QPalette::Highlight).name()));
+    marker_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    marker_->hide();
     scroll_->setWidgetResizable(false);
     layout->addWidget(scroll_, 1);
     resize(900, 600);
@@ -95,11 +115,13 @@ void ScoreWindow::ShowPiece(PieceForm form, const DiceState& dice, const std::fi
         ComposePiece(form, dice, piece, folder);
         piece.ToMobileData(melody);
     }
-    const score::Score notation = score::ScoreBuilder::Build(melody, score::ScoreLayout::ForForm(form));
+    layout_ = score::ScoreLayout::ForForm(form);
+    const score::Score notation = score::ScoreBuilder::Build(melody, layout_);
     lilyPondText_ = score::LilyPondWriter::Write(notation, score::LilyPondWriter::Page::Screen);
     printText_ = score::LilyPondWriter::Write(notation, score::LilyPondWriter::Page::Print);
     musicXml_ = score::MusicXmlWriter::Write(notation);
     highlightedBar_ = 0;
+    PlaceMarker();
     StartEngraving();
 }
 
@@ -140,10 +162,11 @@ void ScoreWindow::StartEngraving() {
     connect(job_.get(), &QProcess::errorOccurred, this, [this, generation](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) OnEngraved(generation, false);
     });
+    // The PostScript comes with the picture from the same run; its point-and-click links say
+    // where each bar lies on the page.
     job_->start(QString::fromStdString(*program),
-                {QStringLiteral("--png"), QStringLiteral("-dresolution=%1").arg(kResolution),
-                 QStringLiteral("-dno-point-and-click"), QStringLiteral("-o"), QStringLiteral("score"),
-                 QStringLiteral("score.ly")});
+                {QStringLiteral("--formats=ps,png"), QStringLiteral("-dresolution=%1").arg(kResolution),
+                 QStringLiteral("-o"), QStringLiteral("score"), QStringLiteral("score.ly")});
     SetState(State::Engraving, QStringLiteral("Engraving…"));
 }
 
@@ -156,6 +179,7 @@ void ScoreWindow::OnEngraved(int generation, bool succeeded) {
         SetState(State::Failed, QStringLiteral("LilyPond could not engrave the score.\n") + log);
     } else {
         engraved_ = pixmap;
+        barBoxes_ = score::BarRegions::Find(FileText(jobFolder_->path() + QStringLiteral("/score.ps")), lilyPondText_);
         ShowPixmap();
         SetState(State::Shown, QString());
     }
@@ -172,17 +196,41 @@ void ScoreWindow::ShowPixmap() {
     if (engraved_.isNull()) {
         page_->clear();
         page_->resize(0, 0);
+        barBoxes_.clear();
+        PlaceMarker();
         return;
     }
     const QPixmap shown = engraved_.scaledToWidth(static_cast<int>(engraved_.width() * zoom_), Qt::SmoothTransformation);
     page_->setPixmap(shown);
     page_->resize(shown.size());
+    PlaceMarker();
 }
 
 void ScoreWindow::HighlightBar(int bar) {
     highlightedBar_ = bar >= 1 && bar <= DiceState::kBars ? bar : 0;
+    PlaceMarker();
     SetState(state_, stateText_);
 }
+
+void ScoreWindow::PlaceMarker() {
+    const auto box = barBoxes_.find(layout_.WrittenBar(highlightedBar_));
+    if (highlightedBar_ == 0 || box == barBoxes_.end() || engraved_.isNull()) {
+        marker_->hide();
+        return;
+    }
+    const double pixels = kResolution / kMillimetresPerInch * page_->width() / static_cast<double>(engraved_.width());
+    const score::PageBox& mm = box->second;
+    const QRect area = QRect(QPoint(static_cast<int>(mm.left * pixels), static_cast<int>(mm.top * pixels)),
+                             QPoint(static_cast<int>(mm.right * pixels), static_cast<int>(mm.bottom * pixels)))
+                           .intersected(page_->rect());
+    marker_->setGeometry(area);
+    marker_->show();
+    marker_->raise();
+    scroll_->ensureVisible(area.center().x(), area.center().y(), area.width() / 2 + kMarkerMargin,
+                           area.height() / 2 + kMarkerMargin);
+}
+
+QRect ScoreWindow::MarkedArea() const { return marker_->isHidden() ? QRect() : marker_->geometry(); }
 
 QString ScoreWindow::StatusText() const { return status_->text(); }
 

@@ -2,14 +2,19 @@
 
 #include <QPixmap>
 #include <QWidget>
+#include <QRect>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "app/DiceState.h"
 #include "app/PieceForm.h"
+#include "score/BarRegions.h"
+#include "score/ScoreLayout.h"
 
+class QFrame;
 class QLabel;
 class QProcess;
 class QScrollArea;
@@ -20,7 +25,8 @@ namespace zamrit {
 // The thrown piece as sheet music, in a window of its own beside the game's dialog. The score
 // is engraved by `lilypond` in the background as one tall page: the window says "Engraving…"
 // meanwhile, a newer piece cancels the engraving of an older one, and the dialog goes on
-// answering. The window zooms, scrolls, prints, and saves the score as PDF or MusicXML.
+// answering. The window zooms, scrolls, prints, and saves the score as PDF or MusicXML. While
+// a piece plays, the bar being heard is marked on the page and kept in view.
 class ScoreWindow : public QWidget {
 public:
     enum class State { Empty, Engraving, Shown, NoLilyPond, Failed };
@@ -32,12 +38,15 @@ public:
     // engraving still running is cancelled.
     void ShowPiece(PieceForm form, const DiceState& dice, const std::filesystem::path& folder = ".");
 
-    // The bar being heard (1-32), or 0 when nothing plays. Kept for the player's progress;
-    // the window names the bar in its status line.
+    // The bar being heard (1-32, as the dialog counts them), or 0 when nothing plays. The
+    // window marks it on the page, scrolls it into view and names it in its status line. The
+    // second time through the dance's first part marks the written bars 1-8 again.
     void HighlightBar(int bar);
 
     State CurrentState() const { return state_; }
     int HighlightedBar() const { return highlightedBar_; }
+    // Where the bar being heard is marked, in the page's pixels; empty when nothing is marked.
+    QRect MarkedArea() const;
     double Zoom() const { return zoom_; }
     void SetZoom(double zoom);
     const QPixmap& Engraved() const { return engraved_; }
@@ -56,15 +65,19 @@ private:
     void CancelEngraving();
     void SetState(State state, const QString& text);
     void ShowPixmap();
+    void PlaceMarker();
     void Warn(const QString& text);
 
     QLabel* status_ = nullptr;
     QScrollArea* scroll_ = nullptr;
     QLabel* page_ = nullptr;
+    QFrame* marker_ = nullptr;
     std::unique_ptr<QProcess> job_;
     std::unique_ptr<QTemporaryDir> jobFolder_;
     std::jthread pdfSaver_;
     QPixmap engraved_;
+    std::map<std::int32_t, score::PageBox> barBoxes_;  // of the engraved page, by written bar
+    score::ScoreLayout layout_;
     std::string lilyPondText_;  // the screen page of the current piece
     std::string printText_;     // its A4 pages
     std::string musicXml_;

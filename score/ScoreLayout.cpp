@@ -55,6 +55,16 @@ ScoreLayout ScoreLayout::ForForm(PieceForm form) {
             {{"First part", 1, 2, true, 0, 8, 1}, {"Second part", 1, 2, false, 16 * kDanceBar, 8, 17}}};
 }
 
+std::int32_t ScoreLayout::WrittenBar(std::int32_t playedBar) const {
+    for (const SectionPlan& section : sections) {
+        const std::int32_t repeatStart = section.firstBarNumber + section.barCount;
+        if (section.repeated && playedBar >= repeatStart && playedBar < repeatStart + section.barCount) {
+            return playedBar - section.barCount;
+        }
+    }
+    return playedBar;
+}
+
 ScoreLayout ScoreLayout::ForMelody(const MobileData& melody) {
     const std::int32_t barTicks = melody.MeasureLength() * kTicksPerQuarter / std::max(1, melody.timeBase);
     const std::int32_t beats = std::max(1, (barTicks + kTicksPerQuarter / 2) / kTicksPerQuarter);

@@ -34,6 +34,10 @@ struct ScoreLayout {
     // signs; the second part follows as bars 17-24.
     static ScoreLayout ForForm(PieceForm form);
 
+    // The written bar of a bar as the game counts them while it plays: the second time through
+    // a repeated section is that section's own bars again. Other numbers are their own.
+    std::int32_t WrittenBar(std::int32_t playedBar) const;
+
     // Any other melody: its own tempo, one section of its own metre (four beats without a time signature),
     // as many bars as the melody measures, in the major key that needs the fewest accidentals.
     static ScoreLayout ForMelody(const MobileData& melody);

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@
 #include "midiout/MusicPlayer.h"
 #include "midiout/SequencerState.h"
 #include "platform/HelpViewer.h"
+#include "score/LilyPondProgram.h"
 #include "support/RecordedReports.h"
 #include "tools/MFiWriter.h"
 
@@ -176,22 +178,62 @@ TEST_F(PlayTest, TheBarHeardIsHighlightedInStepWithThePlayer) {
     }
 }
 
-// The score window follows the same progress: it names the bar being heard and clears it at
-// the end.
+// The score window follows the same progress: it marks the bar being heard on the engraved
+// page, keeps it in view however small the window and large the zoom, names it, and clears
+// it at the end. The second time through the first part marks its written bars again.
 TEST_F(PlayTest, TheScoreWindowFollowsTheBarHeard) {
     dialog_->OnScore();
-    ASSERT_NE(dialog_->Score(), nullptr);
-    std::vector<int> onScore;
-    dialog_->SetNowPlayingListener([&](int) { onScore.push_back(dialog_->Score()->HighlightedBar()); });
+    ScoreWindow* score = dialog_->Score();
+    ASSERT_NE(score, nullptr);
+    const bool engraved = score::LilyPondProgram::Find().has_value();
+    if (engraved) {
+        QTRY_VERIFY_WITH_TIMEOUT(score->CurrentState() == ScoreWindow::State::Shown, 120000);
+        score->resize(320, 240);
+        score->SetZoom(2.0);
+    }
+    auto* scroll = score->findChild<QScrollArea*>();
+    ASSERT_NE(scroll, nullptr);
+
+    struct Seen {
+        int bar;
+        QRect marked;
+        bool inView;
+    };
+    std::vector<Seen> seen;
+    dialog_->SetNowPlayingListener([&](int) {
+        const QRect marked = score->MarkedArea();
+        const QWidget* page = scroll->widget();
+        const QRect view(-page->x(), -page->y(), scroll->viewport()->width(), scroll->viewport()->height());
+        seen.push_back({score->HighlightedBar(), marked, view.contains(marked.center())});
+    });
     QTest::mouseClick(&Button(DiceGameDialog::kPlayId), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(Button(DiceGameDialog::kPlayId).isEnabled(), 15000);
     MusicPlayer::Instance().WaitUntilIdle();
 
-    std::vector<int> expected;
-    for (int bar = 1; bar <= 24; ++bar) expected.push_back(bar);
-    expected.push_back(0);
-    EXPECT_EQ(onScore, expected);
-    EXPECT_FALSE(dialog_->Score()->StatusText().contains(QStringLiteral("Playing")));
+    ASSERT_EQ(seen.size(), 25u);
+    for (int bar = 1; bar <= 24; ++bar) EXPECT_EQ(seen[bar - 1].bar, bar);
+    EXPECT_EQ(seen.back().bar, 0);
+    EXPECT_TRUE(seen.back().marked.isEmpty());
+    EXPECT_FALSE(score->StatusText().contains(QStringLiteral("Playing")));
+    if (!engraved) return;
+
+    const QRect page = scroll->widget()->rect();
+    for (const Seen& at : seen) {
+        if (at.bar == 0) continue;
+        EXPECT_FALSE(at.marked.isEmpty()) << at.bar;
+        EXPECT_TRUE(page.contains(at.marked)) << at.bar;
+        EXPECT_TRUE(at.inView) << at.bar;
+    }
+    for (int bar = 9; bar <= 16; ++bar) EXPECT_EQ(seen[bar - 1].marked, seen[bar - 9].marked) << bar;
+    // The written bars are marked in order: along a system, then on down the page.
+    std::vector<int> written;
+    for (int bar = 1; bar <= 8; ++bar) written.push_back(bar);
+    for (int bar = 17; bar <= 24; ++bar) written.push_back(bar);
+    for (std::size_t i = 1; i < written.size(); ++i) {
+        const QRect before = seen[written[i - 1] - 1].marked;
+        const QRect after = seen[written[i] - 1].marked;
+        EXPECT_TRUE(after.left() >= before.right() || after.top() >= before.bottom()) << written[i];
+    }
 }
 
 // In the pause after the end of the piece (2 s before Play comes back), closing the window
