@@ -14,6 +14,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QEventLoop>
 #include <QProgressDialog>
 #include <QSaveFile>
@@ -186,7 +187,8 @@ void DiceGameDialog::UpdateScore() {
 void DiceGameDialog::OnScore() {
     if (scoreWindow_ == nullptr) {
         scoreWindow_ = std::make_unique<ScoreWindow>();
-        scoreWindow_->move(frameGeometry().topRight() + QPoint(8, 0));
+        const QRect screen = this->screen() != nullptr ? this->screen()->availableGeometry() : QRect(0, 0, 1280, 800);
+        scoreWindow_->setGeometry(ScoreWindow::PlaceBeside(frameGeometry(), screen, scoreWindow_->size()));
     }
     scoreWindow_->show();
     scoreWindow_->raise();

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFrame>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
@@ -12,9 +11,9 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
-#include <QPushButton>
 #include <QScrollArea>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QVBoxLayout>
 #include <fstream>
 #include <sstream>
@@ -46,25 +45,20 @@ std::string FileText(const QString& path) {
     return text.str();
 }
 
-QPushButton* AddButton(QHBoxLayout& row, const QString& text, QWidget* owner) {
-    auto* button = new QPushButton(text, owner);
-    row.addWidget(button);
-    return button;
-}
-
 }  // namespace
 
 ScoreWindow::ScoreWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("Score"));
     auto* layout = new QVBoxLayout(this);
-    auto* buttons = new QHBoxLayout;
-    QPushButton* zoomIn = AddButton(*buttons, QStringLiteral("Zoom in"), this);
-    QPushButton* zoomOut = AddButton(*buttons, QStringLiteral("Zoom out"), this);
-    QPushButton* print = AddButton(*buttons, QStringLiteral("Print…"), this);
-    QPushButton* savePdf = AddButton(*buttons, QStringLiteral("Save score as PDF…"), this);
-    QPushButton* saveXml = AddButton(*buttons, QStringLiteral("Save score as MusicXML…"), this);
-    buttons->addStretch();
-    layout->addLayout(buttons);
+    // A tool bar: in a narrow window the commands that do not fit go behind its » button.
+    auto* tools = new QToolBar(this);
+    tools->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    QAction* zoomIn = tools->addAction(QStringLiteral("Zoom in"));
+    QAction* zoomOut = tools->addAction(QStringLiteral("Zoom out"));
+    QAction* print = tools->addAction(QStringLiteral("Print…"));
+    QAction* savePdf = tools->addAction(QStringLiteral("Save score as PDF…"));
+    QAction* saveXml = tools->addAction(QStringLiteral("Save score as MusicXML…"));
+    layout->addWidget(tools);
     status_ = new QLabel(this);
     status_->setWordWrap(true);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -86,18 +80,18 @@ ScoreWindow::ScoreWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->addWidget(scroll_, 1);
     resize(900, 600);
 
-    connect(zoomIn, &QPushButton::clicked, this, [this] { SetZoom(zoom_ * kZoomStep); });
-    connect(zoomOut, &QPushButton::clicked, this, [this] { SetZoom(zoom_ / kZoomStep); });
+    connect(zoomIn, &QAction::triggered, this, [this] { SetZoom(zoom_ * kZoomStep); });
+    connect(zoomOut, &QAction::triggered, this, [this] { SetZoom(zoom_ / kZoomStep); });
     zoomIn->setShortcut(QKeySequence::ZoomIn);
     zoomOut->setShortcut(QKeySequence::ZoomOut);
-    connect(print, &QPushButton::clicked, this, [this] { Print(); });
+    connect(print, &QAction::triggered, this, [this] { Print(); });
     print->setShortcut(QKeySequence::Print);
-    connect(savePdf, &QPushButton::clicked, this, [this] {
+    connect(savePdf, &QAction::triggered, this, [this] {
         const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save score as PDF"),
                                                           QStringLiteral("score.pdf"), QStringLiteral("PDF (*.pdf)"));
         if (!path.isEmpty()) SavePdf(path);
     });
-    connect(saveXml, &QPushButton::clicked, this, [this] {
+    connect(saveXml, &QAction::triggered, this, [this] {
         const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save score as MusicXML"),
                                                           QStringLiteral("score.musicxml"),
                                                           QStringLiteral("MusicXML (*.musicxml *.xml)"));
@@ -107,6 +101,20 @@ ScoreWindow::ScoreWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 }
 
 ScoreWindow::~ScoreWindow() { CancelEngraving(); }
+
+QRect ScoreWindow::PlaceBeside(const QRect& frame, const QRect& screen, const QSize& preferred) {
+    constexpr int kGap = 8;
+    constexpr int kLeastWidth = 480;
+    const int rightRoom = screen.right() - frame.right() - kGap;
+    const int leftRoom = frame.left() - screen.left() - kGap;
+    const int width = std::min(std::clamp(std::max(rightRoom, leftRoom), kLeastWidth, std::max(kLeastWidth, preferred.width())),
+                               screen.width());
+    const int height = std::min(preferred.height(), screen.height());
+    const int x = rightRoom >= leftRoom ? frame.right() + 1 + kGap : frame.left() - kGap - width;
+    const int y = frame.top();
+    return {std::clamp(x, screen.left(), screen.left() + screen.width() - width),
+            std::clamp(y, screen.top(), screen.top() + screen.height() - height), width, height};
+}
 
 void ScoreWindow::ShowPiece(PieceForm form, const DiceState& dice, const std::filesystem::path& folder) {
     MobileData melody(kPieceCapacity);

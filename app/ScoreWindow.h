@@ -34,6 +34,11 @@ public:
     explicit ScoreWindow(QWidget* parent = nullptr);
     ~ScoreWindow() override;
 
+    // Where the window goes beside a window whose frame is `frame` on a screen whose free
+    // area is `screen`: on the side with more room, as wide as the room there (between a
+    // least width and `preferred`), and wholly on the screen even where it must overlap.
+    static QRect PlaceBeside(const QRect& frame, const QRect& screen, const QSize& preferred);
+
     // Composes the piece of these dice from the measure files in `folder` and engraves it; an
     // engraving still running is cancelled.
     void ShowPiece(PieceForm form, const DiceState& dice, const std::filesystem::path& folder = ".");

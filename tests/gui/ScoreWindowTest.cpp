@@ -89,5 +89,21 @@ TEST_F(ScoreWindowTest, WithoutLilyPondTheWindowSaysHowToInstallIt) {
     EXPECT_EQ(warning, QStringLiteral("Can not write the file /zamrit-nowhere/score.musicxml"));
 }
 
+// The window opens beside the dialog on the side with room, and never off the screen.
+TEST(ScoreWindowPlaceTest, BesideTheDialogWhereThereIsRoomAndAlwaysOnTheScreen) {
+    struct Case {
+        QRect frame, screen, expected;
+    };
+    const QSize preferred(900, 600);
+    const Case cases[]{
+        {{100, 100, 400, 300}, {0, 0, 1920, 1080}, {508, 100, 900, 600}},    // room on the right
+        {{1400, 100, 400, 300}, {0, 0, 1920, 1080}, {492, 100, 900, 600}},   // room on the left only
+        {{348, 163, 566, 475}, {0, 0, 1280, 900}, {800, 163, 480, 600}},     // neither: overlaps, on screen
+        {{100, 100, 200, 100}, {0, 0, 400, 300}, {0, 0, 400, 300}},          // a screen smaller than the window
+        {{1100, 500, 400, 300}, {1080, 0, 1920, 1080}, {1508, 480, 900, 600}},  // a second screen
+    };
+    for (const Case& c : cases) EXPECT_EQ(ScoreWindow::PlaceBeside(c.frame, c.screen, preferred), c.expected) << c.frame.x();
+}
+
 }  // namespace
 }  // namespace zamrit
