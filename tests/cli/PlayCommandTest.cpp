@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -116,6 +117,13 @@ TEST_F(PlayCommandTest, StopSignalsEndThePlaybackCleanly) {
         std::string signal;
         int status;
     } cases[] = {{"INT", 130}, {"TERM", 143}, {"HUP", 129}};
+    // Started under nohup the tool rightly goes on ignoring a hang-up, and children inherit
+    // that: the tool is started here with the default disposition, as from a terminal.
+    struct DefaultHangUp {
+        DefaultHangUp() { previous = std::signal(SIGHUP, SIG_DFL); }
+        ~DefaultHangUp() { std::signal(SIGHUP, previous); }
+        void (*previous)(int);
+    } defaultHangUp;
     for (const auto& stop : cases) {
         ::setenv("ZAMRIT_MIDI_OUT", "log:play.log", 1);
         const int status = RunUntilSignal(directory_, "play --measures" + Repeated("piece.dat", 20),
