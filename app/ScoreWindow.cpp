@@ -234,8 +234,11 @@ void ScoreWindow::PlaceMarker() {
     marker_->setGeometry(area);
     marker_->show();
     marker_->raise();
-    scroll_->ensureVisible(area.center().x(), area.center().y(), area.width() / 2 + kMarkerMargin,
-                           area.height() / 2 + kMarkerMargin);
+    // The whole bar with some room around it where the view is large enough, else its middle.
+    const QSize view = scroll_->viewport()->size();
+    scroll_->ensureVisible(area.center().x(), area.center().y(),
+                           std::min(area.width() / 2 + kMarkerMargin, view.width() / 2),
+                           std::min(area.height() / 2 + kMarkerMargin, view.height() / 2));
 }
 
 QRect ScoreWindow::MarkedArea() const { return marker_->isHidden() ? QRect() : marker_->geometry(); }
