@@ -10,13 +10,10 @@
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProcess>
 #include <QScrollArea>
-#include <QTemporaryDir>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <fstream>
-#include <sstream>
 
 #include "app/Composition.h"
 #include "melody/MobileData.h"
@@ -37,13 +34,6 @@ constexpr double kZoomStep = 1.25;
 constexpr double kMillimetresPerInch = 25.4;
 // Room kept around the marked bar when it is scrolled into view, in pixels.
 constexpr int kMarkerMargin = 24;
-
-std::string FileText(const QString& path) {
-    std::ifstream file(path.toStdString(), std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 }  // namespace
 
@@ -100,7 +90,7 @@ ScoreWindow::ScoreWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     SetState(State::Empty, QStringLiteral("No piece yet."));
 }
 
-ScoreWindow::~ScoreWindow() { CancelEngraving(); }
+ScoreWindow::~ScoreWindow() = default;
 
 QRect ScoreWindow::PlaceBeside(const QRect& frame, const QRect& screen, const QSize& preferred) {
     constexpr int kGap = 8;
@@ -133,66 +123,36 @@ void ScoreWindow::ShowPiece(PieceForm form, const DiceState& dice, const std::fi
     StartEngraving();
 }
 
-void ScoreWindow::CancelEngraving() {
-    if (job_ == nullptr) return;
-    job_->disconnect();
-    if (job_->state() != QProcess::NotRunning) {
-        job_->kill();
-        job_->waitForFinished(2000);
-    }
-    job_.reset();
-    jobFolder_.reset();
-}
-
 void ScoreWindow::StartEngraving() {
-    CancelEngraving();
     const int generation = ++generation_;
     const auto program = score::LilyPondProgram::Find();
     if (!program) {
+        engraver_.reset();
         engraved_ = QPixmap();
         ShowPixmap();
         SetState(State::NoLilyPond, QString::fromUtf8(score::LilyPondProgram::kInstallHint) +
                                         QStringLiteral(" to see the score here. Saving it as MusicXML works without it."));
         return;
     }
-    jobFolder_ = std::make_unique<QTemporaryDir>();
-    const QString folder = jobFolder_->path();
-    {
-        std::ofstream file((folder + QStringLiteral("/score.ly")).toStdString());
-        file << lilyPondText_;
-    }
-    job_ = std::make_unique<QProcess>();
-    job_->setWorkingDirectory(folder);
-    job_->setProcessChannelMode(QProcess::MergedChannels);
-    connect(job_.get(), &QProcess::finished, this, [this, generation](int exitCode, QProcess::ExitStatus status) {
-        OnEngraved(generation, status == QProcess::NormalExit && exitCode == 0);
-    });
-    connect(job_.get(), &QProcess::errorOccurred, this, [this, generation](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart) OnEngraved(generation, false);
-    });
-    // The PostScript comes with the picture from the same run; its point-and-click links say
-    // where each bar lies on the page.
-    job_->start(QString::fromStdString(*program),
-                {QStringLiteral("--formats=ps,png"), QStringLiteral("-dresolution=%1").arg(kResolution),
-                 QStringLiteral("-o"), QStringLiteral("score"), QStringLiteral("score.ly")});
+    if (engraver_ == nullptr) engraver_ = std::make_unique<WarmEngraver>(QString::fromStdString(*program), kResolution);
     SetState(State::Engraving, QStringLiteral("Engraving…"));
+    engraver_->Engrave(lilyPondText_, [this, generation](const WarmEngraver::Result& result) { OnEngraved(generation, result); });
 }
 
-void ScoreWindow::OnEngraved(int generation, bool succeeded) {
-    if (generation != generation_ || job_ == nullptr) return;  // a stale job
+int ScoreWindow::EngraverStarts() const { return engraver_ != nullptr ? engraver_->Starts() : 0; }
+
+void ScoreWindow::OnEngraved(int generation, const WarmEngraver::Result& result) {
+    if (generation != generation_) return;  // a stale piece: a newer one is on its way
     QPixmap pixmap;
-    if (succeeded) pixmap.load(jobFolder_->path() + QStringLiteral("/score.png"));
+    if (result.engraved) pixmap.loadFromData(result.png, "PNG");
     if (pixmap.isNull()) {
-        const QString log = QString::fromLocal8Bit(job_->readAll()).trimmed().split('\n').mid(-3).join('\n');
-        SetState(State::Failed, QStringLiteral("LilyPond could not engrave the score.\n") + log);
+        SetState(State::Failed, QStringLiteral("LilyPond could not engrave the score.\n") + result.log);
     } else {
         engraved_ = pixmap;
-        barBoxes_ = score::BarRegions::Find(FileText(jobFolder_->path() + QStringLiteral("/score.ps")), lilyPondText_);
+        barBoxes_ = score::BarRegions::Find(result.postScript, lilyPondText_);
         ShowPixmap();
         SetState(State::Shown, QString());
     }
-    job_.release()->deleteLater();
-    jobFolder_.reset();
 }
 
 void ScoreWindow::SetZoom(double zoom) {

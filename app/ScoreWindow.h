@@ -11,21 +11,20 @@
 
 #include "app/DiceState.h"
 #include "app/PieceForm.h"
+#include "app/WarmEngraver.h"
 #include "score/BarRegions.h"
 #include "score/ScoreLayout.h"
 
 class QFrame;
 class QLabel;
-class QProcess;
 class QScrollArea;
-class QTemporaryDir;
 
 namespace zamrit {
 
 // The thrown piece as sheet music, in a window of its own beside the game's dialog. The score
-// is engraved by `lilypond` in the background as one tall page: the window says "Engraving…"
-// meanwhile, a newer piece cancels the engraving of an older one, and the dialog goes on
-// answering. The window zooms, scrolls, prints, and saves the score as PDF or MusicXML. While
+// is engraved by a `lilypond` kept running in the background, as one tall page: the window
+// says "Engraving…" meanwhile, a newer piece takes the place of an older one not yet shown,
+// and the dialog goes on answering. The window zooms, scrolls, prints, and saves the score as PDF or MusicXML. While
 // a piece plays, the bar being heard is marked on the page and kept in view.
 class ScoreWindow : public QWidget {
 public:
@@ -57,6 +56,8 @@ public:
     const QPixmap& Engraved() const { return engraved_; }
     QString StatusText() const;
     int EngravingsStarted() const { return generation_; }
+    // How many times `lilypond` was started for the window: once, while it keeps running.
+    int EngraverStarts() const;
 
     // Writes the current score; false (and a message box) when the file can't be written.
     bool SaveMusicXml(const QString& path);
@@ -66,8 +67,7 @@ public:
 
 private:
     void StartEngraving();
-    void OnEngraved(int generation, bool succeeded);
-    void CancelEngraving();
+    void OnEngraved(int generation, const WarmEngraver::Result& result);
     void SetState(State state, const QString& text);
     void ShowPixmap();
     void PlaceMarker();
@@ -77,8 +77,7 @@ private:
     QScrollArea* scroll_ = nullptr;
     QLabel* page_ = nullptr;
     QFrame* marker_ = nullptr;
-    std::unique_ptr<QProcess> job_;
-    std::unique_ptr<QTemporaryDir> jobFolder_;
+    std::unique_ptr<WarmEngraver> engraver_;
     std::jthread pdfSaver_;
     QPixmap engraved_;
     std::map<std::int32_t, score::PageBox> barBoxes_;  // of the engraved page, by written bar

@@ -52,6 +52,15 @@ TEST_F(ScoreWindowTest, ShortcutOpensTheScoreAndEveryThrowIsEngravedAgain) {
     score->SetZoom(0.5);
     EXPECT_EQ(score->Engraved().size(), before);  // zoom scales the view, not the engraving
 
+    // The next throw is engraved by the same lilypond, which kept running.
+    const QImage first = score->Engraved().toImage();
+    dialog_.ThrowDice();
+    EXPECT_EQ(score->CurrentState(), ScoreWindow::State::Engraving);
+    QTRY_VERIFY_WITH_TIMEOUT(score->CurrentState() != ScoreWindow::State::Engraving, kEngravingTimeoutMs);
+    ASSERT_EQ(score->CurrentState(), ScoreWindow::State::Shown) << score->StatusText().toStdString();
+    EXPECT_NE(score->Engraved().toImage(), first);
+    EXPECT_EQ(score->EngraverStarts(), 1);
+
     score->HighlightBar(5);
     EXPECT_EQ(score->HighlightedBar(), 5);
     EXPECT_TRUE(score->StatusText().contains(QStringLiteral("Playing bar 5")));
