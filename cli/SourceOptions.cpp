@@ -6,6 +6,7 @@
 #include "app/DiceState.h"
 #include "app/RuntimeRandom.h"
 #include "cli/FormOption.h"
+#include "melody/TickMath.h"
 #include "mfi/MFiData.h"
 
 namespace zamrit {
@@ -21,7 +22,7 @@ SourcePiece Transfer(const MFiData& melodyFile) {
     SourcePiece piece;
     piece.melody = std::make_unique<MobileData>(kCapacity);
     melodyFile.ToMobileData(*piece.melody);
-    piece.endTick = piece.melody->MeasureLength() * piece.melody->MeasureCount();
+    piece.endTick = ClampToInt32(static_cast<std::int64_t>(piece.melody->MeasureLength()) * piece.melody->MeasureCount());
     return piece;
 }
 
