@@ -19,7 +19,7 @@ class MidiF0Data;
 // MBTK0C000008 and the event is dropped.
 class MobileTrackData {
 public:
-    static constexpr std::int32_t kEventLimit = 0x20000;
+    static constexpr std::int32_t kEventLimit = MusicEvent::kListCapacity;
     static constexpr std::int32_t kPlayableChannels = 16;
 
     explicit MobileTrackData(std::int32_t capacity);

@@ -16,6 +16,10 @@ namespace zamrit {
 // there (0 to 15, kNoChannel for an event of no channel).
 class MusicEvent {
 public:
+    // The most events a track's list holds, mobile or MIDI: an event past it is reported by
+    // the list and left out.
+    static constexpr std::int32_t kListCapacity = 0x20000;
+
     static constexpr std::int32_t kNoChannel = 255;
     static constexpr std::size_t kLargeDataLength = 256;
 

@@ -19,7 +19,7 @@ namespace zamrit {
 // out.
 class MidiTrackData {
 public:
-    static constexpr std::int32_t kEventLimit = 0x20000;
+    static constexpr std::int32_t kEventLimit = MusicEvent::kListCapacity;
 
     static constexpr std::int32_t kStateConstructed = -1;
     static constexpr std::int32_t kStateUnderConstruction = 2;
