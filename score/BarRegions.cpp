@@ -81,7 +81,6 @@ std::vector<Link> ReadLinks(std::string_view postScript) {
         const std::size_t open = line.find('(');
         if (open == std::string_view::npos) continue;
         std::string_view numbers = line.substr(0, open);
-        Link link;
         const auto x1 = ReadNumber(numbers), y1 = ReadNumber(numbers), x2 = ReadNumber(numbers), y2 = ReadNumber(numbers);
         const auto sourceLine = SourceLine(line.substr(open + 1));
         if (!x1 || !y1 || !x2 || !y2 || !sourceLine) continue;
