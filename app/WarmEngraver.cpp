@@ -24,12 +24,10 @@ WarmEngraver::WarmEngraver(QString program, int resolution)
 WarmEngraver::~WarmEngraver() {
     if (process_ == nullptr) return;
     process_->disconnect();
-    // At the end of its input the prompt ends the program.
-    process_->closeWriteChannel();
-    if (!process_->waitForFinished(kExitWaitMs)) {
-        process_->kill();
-        process_->waitForFinished(kExitWaitMs);
-    }
+    // Nothing it holds is worth waiting for: ended at its prompt it would take seconds to
+    // tidy up, and the window's owner may be quitting.
+    process_->kill();
+    process_->waitForFinished(kExitWaitMs);
 }
 
 void WarmEngraver::Engrave(std::string lilyPondText, Done done) {
