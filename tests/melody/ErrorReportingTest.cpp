@@ -47,6 +47,7 @@ TEST(ErrorReportingTest, EachReporterFormatsTagCodeAndTextOrItsFallback) {
 }
 
 TEST(ErrorReportingTest, OnceOnlyWarningIsShownOnceUntilClearedByCodeZeroOrAConstruction) {
+    MobileTrackData::ReportOnce(0);  // clears what an earlier test may have shown
     RecordedReports reports;
     const std::string warning = "MBTK0C000004 構成上、再生されないボイスがあります。";
 
