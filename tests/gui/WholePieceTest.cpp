@@ -14,6 +14,7 @@
 #include "midiout/MusicPlayer.h"
 #include "platform/HelpViewer.h"
 #include "support/RecordedReports.h"
+#include "support/ScopedWorkingFolder.h"
 
 namespace zamrit {
 namespace {
@@ -24,14 +25,9 @@ namespace fs = std::filesystem;
 class WholePieceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        previousFolder_ = fs::current_path();
-        fs::current_path(ZAMRIT_MEASURE_DIR);
         output_ = fs::temp_directory_path() / ("zamrit-whole-" + std::to_string(::getpid()));
     }
-    void TearDown() override {
-        fs::current_path(previousFolder_);
-        fs::remove(output_);
-    }
+    void TearDown() override { fs::remove(output_); }
 
     void StartDialog() {
         dialog_ = std::make_unique<DiceGameDialog>(noHelp_, [] { return 2026u; });
@@ -39,7 +35,7 @@ protected:
     }
     QPushButton& PlayButton() { return *qobject_cast<QPushButton*>(dialog_->Item(DiceGameDialog::kPlayId)); }
 
-    fs::path previousFolder_;
+    testing::ScopedWorkingFolder inMeasures_{ZAMRIT_MEASURE_DIR};
     fs::path output_;
     HelpViewer noHelp_{{"/nonexistent-folder"}};
     std::unique_ptr<DiceGameDialog> dialog_;

@@ -1,4 +1,3 @@
-#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -14,22 +13,15 @@
 #include "mfi/MFiData.h"
 #include "mfi/MFiTrack.h"
 #include "support/RecordedReports.h"
+#include "support/ScopedWorkingFolder.h"
 
 namespace zamrit {
 namespace {
 
-namespace fs = std::filesystem;
-
 // The generated measure files, read from their folder as the game reads them.
 class MeasureFilesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previous_ = fs::current_path();
-        fs::current_path(ZAMRIT_MEASURE_DIR);
-    }
-    void TearDown() override { fs::current_path(previous_); }
-
-    fs::path previous_;
+    testing::ScopedWorkingFolder inMeasures_{ZAMRIT_MEASURE_DIR};
 };
 
 struct PartFacts {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <compare>
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <map>
 #include <set>
@@ -18,12 +17,12 @@
 #include "mfi/MFiData.h"
 #include "mfi/MFiTrack.h"
 #include "support/RecordedReports.h"
+#include "support/ScopedWorkingFolder.h"
 #include "tools/measures/Counterpoint.h"
 
 namespace zamrit {
 namespace {
 
-namespace fs = std::filesystem;
 using measures::Counterpoint;
 using measures::Fault;
 using measures::FaultKind;
@@ -102,8 +101,6 @@ std::vector<std::pair<std::size_t, std::int32_t>> Following(std::size_t part, st
 class PartWritingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        previous_ = fs::current_path();
-        fs::current_path(ZAMRIT_MEASURE_DIR);
         for (std::size_t p = 0; p < Parts().size(); ++p) {
             const Part& part = Parts()[p];
             const std::int32_t firstSum = part.prefix == "TR" ? 1 : 2;
@@ -115,10 +112,8 @@ protected:
             }
         }
     }
-    void TearDown() override { fs::current_path(previous_); }
-
+    testing::ScopedWorkingFolder inMeasures_{ZAMRIT_MEASURE_DIR};
     std::map<std::pair<std::size_t, std::int32_t>, std::vector<LoadedMeasure>> measures_;
-    fs::path previous_;
     testing::RecordedReports reports_;
 };
 

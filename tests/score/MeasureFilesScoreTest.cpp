@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,11 +13,10 @@
 #include "score/LilyPondWriter.h"
 #include "score/PitchSpeller.h"
 #include "score/ScoreBuilder.h"
+#include "support/ScopedWorkingFolder.h"
 
 namespace zamrit {
 namespace {
-
-namespace fs = std::filesystem;
 
 using StartAndKey = std::pair<std::int32_t, std::int32_t>;
 
@@ -57,13 +55,7 @@ std::vector<StartAndKey> WrittenNotes(const score::VoiceBar& voice) {
 
 class MeasureFilesScoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previous_ = fs::current_path();
-        fs::current_path(ZAMRIT_MEASURE_DIR);
-    }
-    void TearDown() override { fs::current_path(previous_); }
-
-    fs::path previous_;
+    testing::ScopedWorkingFolder inMeasures_{ZAMRIT_MEASURE_DIR};
 };
 
 // Every measure the dice can choose, written through the same path Play takes: each voice's
