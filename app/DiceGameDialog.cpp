@@ -186,7 +186,8 @@ void DiceGameDialog::UpdateScore() {
 
 void DiceGameDialog::OnScore() {
     if (scoreWindow_ == nullptr) {
-        scoreWindow_ = std::make_unique<ScoreWindow>();
+        // A window of the dialog's own, so that the modal dialog does not block its input.
+        scoreWindow_ = std::make_unique<ScoreWindow>(this);
         const QRect screen = this->screen() != nullptr ? this->screen()->availableGeometry() : QRect(0, 0, 1280, 800);
         scoreWindow_->setGeometry(ScoreWindow::PlaceBeside(frameGeometry(), screen, scoreWindow_->size()));
     }

@@ -4,6 +4,7 @@
 
 #include <QMessageBox>
 #include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include "app/DiceGameDialog.h"
@@ -68,6 +69,29 @@ TEST_F(ScoreWindowTest, ShortcutOpensTheScoreAndEveryThrowIsEngravedAgain) {
     EXPECT_EQ(score->HighlightedBar(), 0);
     EXPECT_FALSE(score->StatusText().contains(QStringLiteral("Playing")));
     dialog_.done(0);
+}
+
+// While the dialog runs modally, as the game runs it, the score window still takes input:
+// its commands can be clicked.
+TEST_F(ScoreWindowTest, TakesInputWhileTheDialogRunsModally) {
+    double zoomAfterClick = 0;
+    testing::ModalWatcher watcher([&](QWidget&) {
+        dialog_.OnScore();
+        ScoreWindow* score = dialog_.Score();
+        if (score != nullptr && QTest::qWaitForWindowExposed(score)) {
+            for (QToolButton* button : score->findChildren<QToolButton*>()) {
+                // A click on the window, as the window system gives it, so that a window the
+                // dialog blocks does not get it.
+                if (button->text() != QStringLiteral("Zoom in")) continue;
+                QTest::mouseClick(score->windowHandle(), Qt::LeftButton, {},
+                                  button->mapTo(score, button->rect().center()));
+            }
+            zoomAfterClick = score->Zoom();
+        }
+        dialog_.reject();
+    });
+    dialog_.exec();
+    EXPECT_DOUBLE_EQ(zoomAfterClick, 1.25);
 }
 
 // Without lilypond the window says how to install it, and MusicXML is still saved; a file
