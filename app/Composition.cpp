@@ -26,12 +26,12 @@ BarEnds AppendMeasures(std::span<const std::string> fileNames, MFiData& target) 
     MFiTrack* piece = target.GetTrack(0);
     if (piece == nullptr) return ends;
     std::int64_t end = 0;
-    for (const auto& event : piece->trackData->Events()) end += event->delta;
+    for (const auto& event : piece->trackData->Events()) end += event.delta;
     for (const std::string& name : fileNames) {
         const MFiData measure(name, kMeasureVoiceType);
         if (const MFiTrack* bar = measure.GetTrack(0)) {
             piece->Append(*bar);
-            for (const auto& event : bar->trackData->Events()) end += event->delta;
+            for (const auto& event : bar->trackData->Events()) end += event.delta;
         }
         ends.push_back(end);
     }

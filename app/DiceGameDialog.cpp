@@ -353,7 +353,7 @@ bool DiceGameDialog::SaveAsWav(const QString& path) {
     std::unique_ptr<MidiF0Data> sequence = melody->MakeSequence(0, PieceEnd(*melody), &trimmedTicks);
     if (sequence == nullptr) return false;
     std::int64_t totalTicks = trimmedTicks;
-    for (const auto& event : sequence->track->Events()) totalTicks += event->delta;
+    for (const auto& event : sequence->track->Events()) totalTicks += event.delta;
 
     // The render goes to a file beside the target, put in its place only once complete.
     const std::filesystem::path target = path.toStdString();

@@ -22,9 +22,9 @@ nlohmann::ordered_json EventToJson(const MusicEvent& event) {
     };
 }
 
-nlohmann::ordered_json EventsToJson(std::span<const std::unique_ptr<MusicEvent>> events) {
+nlohmann::ordered_json EventsToJson(std::span<const MusicEvent> events) {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
-    for (const auto& event : events) list.push_back(EventToJson(*event));
+    for (const MusicEvent& event : events) list.push_back(EventToJson(event));
     return list;
 }
 

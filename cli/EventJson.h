@@ -2,7 +2,6 @@
 
 #include <nlohmann/json.hpp>
 #include <span>
-#include <memory>
 
 #include "melody/MusicEvent.h"
 #include "platform/RecordingMessageSink.h"
@@ -12,7 +11,7 @@ namespace zamrit {
 // {"kind", "delta", "channel", "key", "duration", "velocity", "code", "value", "data"}: every
 // field always present, numbers in decimal, data as upper-case hex without blanks.
 nlohmann::ordered_json EventToJson(const MusicEvent& event);
-nlohmann::ordered_json EventsToJson(std::span<const std::unique_ptr<MusicEvent>> events);
+nlohmann::ordered_json EventsToJson(std::span<const MusicEvent> events);
 
 // Upper-case hex of the bytes, without blanks ("" for none).
 std::string HexBytes(std::span<const std::uint8_t> bytes);

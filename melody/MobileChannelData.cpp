@@ -22,21 +22,23 @@ std::unique_ptr<MobileChannelData> MobileChannelData::Extract(const MobileChanne
         copy.delta = ClampToInt32(tick - startTick);
         firstPlaced = true;
     };
-    for (const auto& event : source.events_) {
-        tick += event->delta;
+    for (const MusicEvent& event : source.events_) {
+        tick += event.delta;
         if (startTick <= tick && tick < endTick) {
-            MusicEvent& copy = range->AppendNew();
-            copy.CopyFrom(*event);
+            MusicEvent copy;
+            copy.CopyFrom(event);
             placeFirst(copy);
-            if (event->duration + tick >= endTick) copy.duration = ClampToInt32(endTick - tick);
-        } else if (tick == endTick && tick >= startTick && event->IsCommand(kTrackEnd)) {
-            MusicEvent& copy = range->AppendNew();
-            copy.CopyFrom(*event);
+            if (event.duration + tick >= endTick) copy.duration = ClampToInt32(endTick - tick);
+            range->events_.Append(std::move(copy));
+        } else if (tick == endTick && tick >= startTick && event.IsCommand(kTrackEnd)) {
+            MusicEvent copy;
+            copy.CopyFrom(event);
             placeFirst(copy);
-        } else if (event->kind == kNoteEvent || tick > endTick) {
+            range->events_.Append(std::move(copy));
+        } else if (event.kind == kNoteEvent || tick > endTick) {
             continue;
         } else {
-            range->AppendCopyAt(0, *event);
+            range->AppendCopyAt(0, event);
         }
     }
     if (!range->HasTrackEnd()) range->AppendTrackEnd();
@@ -47,38 +49,40 @@ void MobileChannelData::CopyFrom(const MobileChannelData& other) {
     channelType = other.channelType;
     index = other.index;
     enabled = other.enabled;
-    events_.clear();
-    events_.reserve(other.events_.size());
-    for (const auto& event : other.events_) AppendCopy(*event);
+    events_.Clear();
+    events_.Reserve(other.events_.Events().size());
+    for (const MusicEvent& event : other.events_) AppendCopy(event);
 }
 
-MusicEvent& MobileChannelData::AppendNew() {
-    return *events_.emplace_back(std::make_unique<MusicEvent>());
+// The copy is made before it is stored, so `event` may be one of this list's own events.
+void MobileChannelData::AppendCopy(const MusicEvent& event) {
+    MusicEvent copy;
+    copy.CopyFrom(event);
+    events_.Append(std::move(copy));
 }
-
-void MobileChannelData::AppendCopy(const MusicEvent& event) { AppendNew().CopyFrom(event); }
 
 void MobileChannelData::AppendCopyAt(std::int32_t delta, const MusicEvent& event) {
-    MusicEvent& copy = AppendNew();
+    MusicEvent copy;
     copy.CopyFrom(event);
     copy.delta = delta;
+    events_.Append(std::move(copy));
 }
 
 std::int32_t MobileChannelData::AppendCommand(std::int32_t delta, std::int32_t code,
                                               std::int32_t value) {
-    MusicEvent& command = AppendNew();
-    command.delta = delta;
+    MusicEvent command(delta);
     command.kind = kCommandEvent;
     command.code = code;
     command.value = value;
+    events_.Append(std::move(command));
     return count();
 }
 
 void MobileChannelData::AppendTrackEnd() { AppendCommand(0, kTrackEnd, 0); }
 
 bool MobileChannelData::HasTrackEnd() const {
-    for (const auto& event : events_) {
-        if (event->IsCommand(kTrackEnd)) return true;
+    for (const MusicEvent& event : events_) {
+        if (event.IsCommand(kTrackEnd)) return true;
     }
     return false;
 }
@@ -88,11 +92,11 @@ std::int32_t MobileChannelData::LengthInUnits(std::int32_t unit) const {
     std::int64_t tick = 0;
     std::int64_t lastNoteTick = unit;
     std::int64_t lastNoteDuration = unit;
-    for (const auto& event : events_) {
-        tick += event->delta;
-        if (event->kind == kNoteEvent) {
+    for (const MusicEvent& event : events_) {
+        tick += event.delta;
+        if (event.kind == kNoteEvent) {
             lastNoteTick = tick;
-            lastNoteDuration = event->duration;
+            lastNoteDuration = event.duration;
         }
     }
     if (tick == lastNoteTick) tick += lastNoteDuration;

@@ -3,14 +3,17 @@
 #include <cstdint>
 #include <memory>
 #include <span>
-#include <vector>
 
+#include "melody/EventList.h"
 #include "melody/MusicEvent.h"
 
 namespace zamrit {
 
 // The events of one channel of a mobile melody, in order, each `delta` relative to the event
 // before it. The list can be copied, cut to a range of ticks and measured in whole units.
+//
+// It holds at most EventList::kCapacity events and drops an append past that silently: its
+// lists are cut from a track's, which holds no more, so they do not reach it in practice.
 class MobileChannelData {
 public:
     static constexpr std::int32_t kUnset = 0;
@@ -40,10 +43,11 @@ public:
     // duration; a list without notes counts as if a note of one unit started at tick `unit`.
     std::int32_t LengthInUnits(std::int32_t unit) const;
 
-    std::int32_t count() const { return static_cast<std::int32_t>(events_.size()); }
-    const MusicEvent& At(std::int32_t position) const { return *events_[position]; }
-    MusicEvent& At(std::int32_t position) { return *events_[position]; }
-    std::span<const std::unique_ptr<MusicEvent>> Events() const { return events_; }
+    std::int32_t count() const { return events_.count(); }
+    const MusicEvent& At(std::int32_t position) const { return events_[position]; }
+    MusicEvent& At(std::int32_t position) { return events_[position]; }
+    std::span<const MusicEvent> Events() const { return events_.Events(); }
+    std::span<MusicEvent> Events() { return events_.Events(); }
 
     const std::int32_t capacity;
     std::int32_t index;
@@ -51,9 +55,7 @@ public:
     std::int32_t enabled = 1;
 
 private:
-    MusicEvent& AppendNew();
-
-    std::vector<std::unique_ptr<MusicEvent>> events_;
+    EventList events_;
 };
 
 }  // namespace zamrit

@@ -42,23 +42,23 @@ void MobileData::AddTrack(const MobileTrackData& track) {
     channelCount += kListsPerTrack;
 
     std::array<std::int64_t, kListsPerTrack> pending{};
-    for (const auto& event : track.Events()) {
-        for (std::int64_t& ticks : pending) ticks += event->delta;
-        if (event->channel == MusicEvent::kNoChannel) {
+    for (const MusicEvent& event : track.Events()) {
+        for (std::int64_t& ticks : pending) ticks += event.delta;
+        if (event.channel == MusicEvent::kNoChannel) {
             for (std::int32_t k = 0; k < kListsPerTrack; ++k) {
-                channels[first + k]->AppendCopyAt(ClampToInt32(pending[k]), *event);
+                channels[first + k]->AppendCopyAt(ClampToInt32(pending[k]), event);
                 pending[k] = 0;
             }
-        } else if (event->channel < 0 || event->channel >= kListsPerTrack) {
+        } else if (event.channel < 0 || event.channel >= kListsPerTrack) {
             ReportError(0x05000002);
         } else {
-            MobileChannelData& list = *channels[first + event->channel];
-            if (event->IsCommand(kDrumMode)) {
+            MobileChannelData& list = *channels[first + event.channel];
+            if (event.IsCommand(kDrumMode)) {
                 list.channelType =
-                    event->value == 1 ? MobileChannelData::kDrum : MobileChannelData::kMelody;
+                    event.value == 1 ? MobileChannelData::kDrum : MobileChannelData::kMelody;
             }
-            list.AppendCopyAt(ClampToInt32(pending[event->channel]), *event);
-            pending[event->channel] = 0;
+            list.AppendCopyAt(ClampToInt32(pending[event.channel]), event);
+            pending[event.channel] = 0;
         }
     }
 }

@@ -57,72 +57,65 @@ MobileTrackData::MobileTrackData(std::span<const MobileChannelData* const> lists
     if (events_.empty()) AppendCommand(0, MusicEvent::kNoChannel, kTrackEnd, 0);
 }
 
-bool MobileTrackData::HasRoom() const {
-    if (count() < kEventLimit) return true;
-    ReportError(0x0C000008);
-    return false;
+void MobileTrackData::Append(MusicEvent event) {
+    if (events_.Append(std::move(event)) == nullptr) ReportError(0x0C000008);
 }
 
-MusicEvent* MobileTrackData::AppendNew() {
-    if (!HasRoom()) return nullptr;
-    return events_.emplace_back(std::make_unique<MusicEvent>()).get();
-}
-
-void MobileTrackData::AppendOwned(std::unique_ptr<MusicEvent> event) {
-    if (HasRoom()) events_.push_back(std::move(event));
-}
-
-void MobileTrackData::AppendEmpty(std::int32_t delta) {
-    if (MusicEvent* event = AppendNew()) event->delta = delta;
-}
+void MobileTrackData::AppendEmpty(std::int32_t delta) { Append(MusicEvent(delta)); }
 
 void MobileTrackData::AppendCommand(std::int32_t delta, std::int32_t channel, std::int32_t code,
                                     std::int32_t value) {
-    MusicEvent* event = AppendNew();
-    if (event == nullptr) return;
-    event->delta = delta;
-    event->kind = kCommandEvent;
-    event->channel = channel;
-    event->code = code & 0xFF;
-    event->value = value;
+    MusicEvent event(delta);
+    event.kind = kCommandEvent;
+    event.channel = channel;
+    event.code = code & 0xFF;
+    event.value = value;
+    Append(std::move(event));
 }
 
 void MobileTrackData::AppendNote(std::int32_t delta, std::int32_t channel, std::int32_t key,
                                  std::int32_t duration, std::int32_t velocity) {
-    MusicEvent* event = AppendNew();
-    if (event == nullptr) return;
-    event->delta = delta;
-    event->kind = kNoteEvent;
-    event->channel = channel;
-    event->key = key;
-    event->duration = duration;
-    event->velocity = velocity;
+    MusicEvent event(delta);
+    event.kind = kNoteEvent;
+    event.channel = channel;
+    event.key = key;
+    event.duration = duration;
+    event.velocity = velocity;
+    Append(std::move(event));
 }
 
 void MobileTrackData::AppendWithChannel(std::int32_t channel, const MusicEvent& event) {
     AppendWithChannelAt(channel, event, event.delta);
 }
 
+// Each copy is made before it is stored, so `event` may be one of this list's own events.
 void MobileTrackData::AppendWithChannelAt(std::int32_t channel, const MusicEvent& event,
                                           std::int32_t delta) {
-    MusicEvent* copy = AppendNew();
-    if (copy == nullptr) return;
-    copy->delta = delta;
-    copy->SetData(event.DataBytes());
-    copy->kind = event.kind;
-    copy->key = event.key;
-    copy->duration = event.duration;
-    copy->velocity = event.velocity;
-    copy->code = event.code;
-    copy->value = event.value;
-    copy->channel = IsChannelEvent(event) ? channel : MusicEvent::kNoChannel;
+    if (!events_.HasRoomFor(1)) {
+        ReportError(0x0C000008);
+        return;
+    }
+    MusicEvent copy(delta);
+    copy.SetData(event.DataBytes());
+    copy.kind = event.kind;
+    copy.key = event.key;
+    copy.duration = event.duration;
+    copy.velocity = event.velocity;
+    copy.code = event.code;
+    copy.value = event.value;
+    copy.channel = IsChannelEvent(event) ? channel : MusicEvent::kNoChannel;
+    Append(std::move(copy));
 }
 
 void MobileTrackData::AppendCopy(const MusicEvent& event) {
-    MusicEvent* copy = AppendNew();
-    if (copy == nullptr) return;
-    copy->CopyFrom(event);
-    copy->channel = event.channel;
+    if (!events_.HasRoomFor(1)) {
+        ReportError(0x0C000008);
+        return;
+    }
+    MusicEvent copy;
+    copy.CopyFrom(event);
+    copy.channel = event.channel;
+    Append(std::move(copy));
 }
 
 bool MobileTrackData::IsChannelEvent(const MusicEvent& event) {
@@ -132,37 +125,39 @@ bool MobileTrackData::IsChannelEvent(const MusicEvent& event) {
            kChannelCommands.end();
 }
 
-void MobileTrackData::Merge(std::int32_t channel,
-                            std::span<const std::unique_ptr<MusicEvent>> events) {
-    std::vector<std::unique_ptr<MusicEvent>> old = std::move(events_);
-    events_.clear();
-    events_.reserve(std::min<std::size_t>(old.size() + events.size(), kEventLimit));
+void MobileTrackData::Merge(std::int32_t channel, std::span<const MusicEvent> events) {
+    EventList old = std::move(events_);
+    events_ = EventList();
+    events_.Reserve(old.Events().size() + events.size());
 
     std::size_t j = 0;
     std::size_t i = 0;
-    std::int64_t newDelta = events.empty() ? 0 : events[0]->delta;
+    const std::size_t oldCount = old.Events().size();
+    std::int64_t newDelta = events.empty() ? 0 : events[0].delta;
     std::optional<std::int32_t> trackEnd;
     auto takeNew = [&] {
-        AppendWithChannelAt(channel, *events[i], ClampToInt32(newDelta));
-        if (++i < events.size()) newDelta = events[i]->delta;
+        AppendWithChannelAt(channel, events[i], ClampToInt32(newDelta));
+        if (++i < events.size()) newDelta = events[i].delta;
     };
+    auto takeOld = [&] { Append(std::move(old[static_cast<std::int32_t>(j++)])); };
 
-    while (j < old.size() || i < events.size()) {
+    while (j < oldCount || i < events.size()) {
         // Of the track ends the merge has passed, only the newest stays one.
-        if (!events_.empty() && events_.back()->IsCommand(kTrackEnd)) {
+        if (!events_.empty() && events_.back().IsCommand(kTrackEnd)) {
             const std::int32_t last = count() - 1;
-            if (trackEnd && *trackEnd != last) events_[*trackEnd]->kind = kEmptyEvent;
+            if (trackEnd && *trackEnd != last) events_[*trackEnd].kind = kEmptyEvent;
             trackEnd = last;
         }
-        if (j == old.size()) {
+        if (j == oldCount) {
             takeNew();
         } else if (i == events.size()) {
-            AppendOwned(std::move(old[j++]));
-        } else if (old[j]->delta <= newDelta) {
-            newDelta -= old[j]->delta;
-            AppendOwned(std::move(old[j++]));
+            takeOld();
+        } else if (old[static_cast<std::int32_t>(j)].delta <= newDelta) {
+            newDelta -= old[static_cast<std::int32_t>(j)].delta;
+            takeOld();
         } else {
-            old[j]->delta = ClampToInt32(old[j]->delta - newDelta);
+            MusicEvent& next = old[static_cast<std::int32_t>(j)];
+            next.delta = ClampToInt32(next.delta - newDelta);
             takeNew();
         }
     }
@@ -171,34 +166,33 @@ void MobileTrackData::Merge(std::int32_t channel,
 void MobileTrackData::RemoveAt(std::int32_t position) {
     if (position < 0 || position >= count()) return;
     if (position + 1 < count()) {
-        MusicEvent& next = *events_[position + 1];
-        next.delta = AddTicks(next.delta, events_[position]->delta);
+        MusicEvent& next = events_[position + 1];
+        next.delta = AddTicks(next.delta, events_[position].delta);
     }
-    events_.erase(events_.begin() + position);
+    events_.Erase(position);
 }
 
 void MobileTrackData::Purge() {
     // One pass: each empty event hands its delta on to the next event that stays.
     std::int64_t carried = 0;
-    std::size_t kept = 0;
-    for (auto& event : events_) {
-        if (event->kind == kEmptyEvent) {
-            carried += event->delta;
+    std::int32_t kept = 0;
+    for (MusicEvent& event : events_) {
+        if (event.kind == kEmptyEvent) {
+            carried += event.delta;
             continue;
         }
-        event->delta = ClampToInt32(event->delta + carried);
+        event.delta = ClampToInt32(event.delta + carried);
         carried = 0;
-        events_[kept++] = std::move(event);
+        if (&events_[kept] != &event) events_[kept] = std::move(event);
+        ++kept;
     }
-    events_.resize(kept);
+    events_.Truncate(kept);
 }
 
-void MobileTrackData::InsertAt(std::int32_t position, std::int32_t mode,
-                               std::unique_ptr<MusicEvent> event) {
-    if (!HasRoom()) return;
+void MobileTrackData::InsertAt(std::int32_t position, std::int32_t mode, MusicEvent event) {
     const std::int64_t wanted = mode == 2 ? std::int64_t{position} : std::int64_t{position} + 1;
-    const std::int64_t place = std::clamp<std::int64_t>(wanted, 0, count());
-    events_.insert(events_.begin() + place, std::move(event));
+    const auto place = static_cast<std::int32_t>(std::clamp<std::int64_t>(wanted, 0, count()));
+    if (events_.Insert(place, std::move(event)) == nullptr) ReportError(0x0C000008);
 }
 
 void MobileTrackData::ReportError(ErrorCode code) { kReporter.Report(code); }

@@ -2,10 +2,9 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <span>
-#include <vector>
 
+#include "melody/EventList.h"
 #include "melody/MobileChannelData.h"
 #include "melody/MusicEvent.h"
 
@@ -15,7 +14,7 @@ class MidiF0Data;
 
 // The events of a multi-channel mobile-melody track, in order, each `delta` relative to the
 // event before it and each carrying its channel (0 to 15, or MusicEvent::kNoChannel).
-// The list holds at most kEventLimit events: an append past it is reported with
+// The list holds at most kEventLimit events: an append or insert past it is reported with
 // MBTK0C000008 and the event is dropped.
 class MobileTrackData {
 public:
@@ -53,19 +52,20 @@ public:
 
     // Merges one channel's events into the list by time; at equal ticks the events already
     // in the list come first. Of several track ends met on the way only the last stays one.
-    void Merge(std::int32_t channel, std::span<const std::unique_ptr<MusicEvent>> events);
+    void Merge(std::int32_t channel, std::span<const MusicEvent> events);
 
     // Removes the event at `position`, handing its delta to the event after it.
     void RemoveAt(std::int32_t position);
     // Removes every empty event.
     void Purge();
     // Inserts before `position` when mode is 2, else after it.
-    void InsertAt(std::int32_t position, std::int32_t mode, std::unique_ptr<MusicEvent> event);
+    void InsertAt(std::int32_t position, std::int32_t mode, MusicEvent event);
 
-    std::int32_t count() const { return static_cast<std::int32_t>(events_.size()); }
-    const MusicEvent& At(std::int32_t position) const { return *events_[position]; }
-    MusicEvent& At(std::int32_t position) { return *events_[position]; }
-    std::span<const std::unique_ptr<MusicEvent>> Events() const { return events_; }
+    std::int32_t count() const { return events_.count(); }
+    const MusicEvent& At(std::int32_t position) const { return events_[position]; }
+    MusicEvent& At(std::int32_t position) { return events_[position]; }
+    std::span<const MusicEvent> Events() const { return events_.Events(); }
+    std::span<MusicEvent> Events() { return events_.Events(); }
 
     static void ReportError(ErrorCode code);
     static void ReportOnce(ErrorCode code);
@@ -74,12 +74,11 @@ public:
     std::array<std::int32_t, 256> channelTypes{};
 
 private:
-    bool HasRoom() const;
-    MusicEvent* AppendNew();
-    void AppendOwned(std::unique_ptr<MusicEvent> event);
+    // Stores the event at the end; at the limit it is reported and dropped.
+    void Append(MusicEvent event);
     void AppendWithChannelAt(std::int32_t channel, const MusicEvent& event, std::int32_t delta);
 
-    std::vector<std::unique_ptr<MusicEvent>> events_;
+    EventList events_;
 };
 
 }  // namespace zamrit

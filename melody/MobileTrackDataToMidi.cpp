@@ -27,19 +27,19 @@ bool IsDrumModeOn(const MusicEvent& event) {
 // The channels that drum-mode channels and melodic events of channel 9 may move to: first
 // every channel put into drum mode, in the order met, then every channel no event uses.
 // The first entry is the spare channel.
-std::vector<std::int32_t> SpareChannels(std::span<const std::unique_ptr<MusicEvent>> events) {
+std::vector<std::int32_t> SpareChannels(std::span<const MusicEvent> events) {
     std::vector<std::int32_t> spares;
     std::array<bool, kMidiChannels> used{};
-    for (const auto& event : events) {
-        if (IsDrumModeOn(*event) && IsMidiChannel(event->channel) &&
-            std::find(spares.begin(), spares.end(), event->channel) == spares.end()) {
-            spares.push_back(event->channel);
+    for (const MusicEvent& event : events) {
+        if (IsDrumModeOn(event) && IsMidiChannel(event.channel) &&
+            std::find(spares.begin(), spares.end(), event.channel) == spares.end()) {
+            spares.push_back(event.channel);
         }
     }
-    for (const auto& event : events) {
-        if (event->channel == MusicEvent::kNoChannel) continue;
-        if (IsMidiChannel(event->channel)) {
-            used[event->channel] = true;
+    for (const MusicEvent& event : events) {
+        if (event.channel == MusicEvent::kNoChannel) continue;
+        if (IsMidiChannel(event.channel)) {
+            used[event.channel] = true;
         } else {
             MobileTrackData::ReportError(0x0C000006);
         }
@@ -100,41 +100,40 @@ void MobileTrackData::ConvertToMidi(MidiF0Data& sequence, std::int32_t timeBase,
     sequence.division = timeBase;
     sequence.timeSignature = timeSignature;
 
-    const std::vector<std::int32_t> spares = SpareChannels(events_);
+    const std::vector<std::int32_t> spares = SpareChannels(Events());
     track.AppendTempo(tempo);
 
     DrumState drums;
-    for (const auto& source : events_) {
-        const MusicEvent& event = *source;
+    for (const MusicEvent& event : events_) {
         const std::int32_t channel = event.channel;
-        auto converted = std::make_unique<MusicEvent>(event.delta);
-        converted->code = event.code;
-        converted->SetData(event.DataBytes());
-        converted->duration = event.duration;
-        converted->key = event.key;
-        converted->value = event.value;
-        converted->velocity = event.velocity;
+        MusicEvent converted(event.delta);
+        converted.code = event.code;
+        converted.SetData(event.DataBytes());
+        converted.duration = event.duration;
+        converted.key = event.key;
+        converted.value = event.value;
+        converted.velocity = event.velocity;
 
         // Events that would not be played keep only their time.
         bool silenced = false;
         if (channel == MusicEvent::kNoChannel) {
-            converted->channel = MusicEvent::kNoChannel;
+            converted.channel = MusicEvent::kNoChannel;
         } else if (!IsMidiChannel(channel)) {
             silenced = true;  // reported above; no MIDI channel to play it on
         } else if (drums.drumMode[channel]) {
-            converted->channel = kDrumChannel;
+            converted.channel = kDrumChannel;
             if (event.kind == kNoteEvent && drums.drumKey[channel]) {
-                converted->key = *drums.drumKey[channel];
+                converted.key = *drums.drumKey[channel];
             }
         } else if (channel == kDrumChannel) {
             if (spares.empty()) {
                 ReportOnce(0x0C000004);
                 silenced = true;
             } else {
-                converted->channel = spares.front();
+                converted.channel = spares.front();
             }
         } else {
-            converted->channel = channel;
+            converted.channel = channel;
         }
 
         const bool masterVolume = event.IsCommand(kMasterVolume);
@@ -149,11 +148,11 @@ void MobileTrackData::ConvertToMidi(MidiF0Data& sequence, std::int32_t timeBase,
         } else if (event.kind == kNoteEvent) {
             kind = kNoteEvent;
         } else if (event.kind == kCommandEvent) {
-            kind = ConvertCommand(event, *converted, drums);
+            kind = ConvertCommand(event, converted, drums);
         } else if (event.kind != kEmptyEvent) {
             ReportError(0x0C000002);
         }
-        converted->kind = silenced ? kEmptyEvent : kind;
+        converted.kind = silenced ? kEmptyEvent : kind;
         track.Append(std::move(converted));
     }
 

@@ -1,6 +1,7 @@
 #include "mfi/MFiData.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "melody/MobileCommand.h"
 #include "melody/ModuleReporter.h"
@@ -51,12 +52,12 @@ std::int32_t TrackCountOf(std::int32_t voiceType) {
     }
 }
 
-std::unique_ptr<MusicEvent> DrumModeCommand(std::int32_t channel, std::int32_t value) {
-    auto event = std::make_unique<MusicEvent>(0);
-    event->kind = kCommandEvent;
-    event->code = kDrumMode;
-    event->channel = channel;
-    event->value = value;
+MusicEvent DrumModeCommand(std::int32_t channel, std::int32_t value) {
+    MusicEvent event(0);
+    event.kind = kCommandEvent;
+    event.code = kDrumMode;
+    event.channel = channel;
+    event.value = value;
     return event;
 }
 
@@ -180,18 +181,17 @@ void MFiData::UseCommonTimeBase() {
 
 void MFiData::SetDefaultDrumChannel() {
     MobileTrackData& drums = *tracks[kDrumTrack]->trackData;
-    const auto events = drums.Events();
-    const bool hasDrumMode = std::any_of(events.begin(), events.end(), [](const auto& event) {
-        return event->IsCommand(kDrumMode) &&
-               event->channel == kDrumTrackChannel;
+    const auto events = std::as_const(drums).Events();
+    const bool hasDrumMode = std::any_of(events.begin(), events.end(), [](const MusicEvent& event) {
+        return event.IsCommand(kDrumMode) && event.channel == kDrumTrackChannel;
     });
     if (hasDrumMode) return;
     drums.InsertAt(0, kInsertBefore, DrumModeCommand(kDrumTrackChannel, 1));
     // Files of "vers" 0300 already number their drums for playback.
     if (info->VersionIs("0300")) return;
-    for (const auto& event : drums.Events()) {
-        if (event->kind == kNoteEvent && event->channel == kDrumTrackChannel) {
-            event->key -= kDrumKeyCorrection;
+    for (MusicEvent& event : drums.Events()) {
+        if (event.kind == kNoteEvent && event.channel == kDrumTrackChannel) {
+            event.key -= kDrumKeyCorrection;
         }
     }
 }

@@ -333,10 +333,10 @@ void MFiTrack::Append(const MFiTrack& other) {
 void MFiTrack::RescaleTimeBase(std::int32_t newBase) {
     if (newBase == timeBase || timeBase <= 0 || newBase <= 0) return;
     const double durationFactor = static_cast<double>(newBase) / timeBase;
-    for (const auto& event : trackData->Events()) {
-        event->delta = ClampToInt32(std::int64_t{event->delta} * newBase / timeBase);
-        const double duration = event->duration * durationFactor;
-        event->duration = ClampToInt32(static_cast<std::int64_t>(
+    for (MusicEvent& event : trackData->Events()) {
+        event.delta = ClampToInt32(std::int64_t{event.delta} * newBase / timeBase);
+        const double duration = event.duration * durationFactor;
+        event.duration = ClampToInt32(static_cast<std::int64_t>(
             std::clamp(duration, -2147483648.0, 2147483647.0)));
     }
     timeBase = newBase;

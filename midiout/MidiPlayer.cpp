@@ -65,7 +65,7 @@ void SetTempo(std::int32_t microsecondsPerQuarter) {
 MidiStatus::StartPoint ChaseTo(MidiF0Data& sequence, std::int32_t startTick) {
     auto status = std::make_unique<MidiStatus>();
     const MidiStatus::StartPoint start = status->CollectUntil(sequence, startTick);
-    for (const auto& event : status->MakeEvents()) MidiPlayer::Dispatch(*event);
+    for (const MusicEvent& event : status->MakeEvents()) MidiPlayer::Dispatch(event);
     return start;
 }
 

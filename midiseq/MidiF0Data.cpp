@@ -80,8 +80,8 @@ std::int32_t MidiF0Data::TrimLeadingMeasures() {
 
     std::int64_t firstNoteTick = 0;
     for (const auto& event : track->Events()) {
-        firstNoteTick += event->delta;
-        if (event->kind == firstNoteKind) break;
+        firstNoteTick += event.delta;
+        if (event.kind == firstNoteKind) break;
     }
     const std::int64_t measure = MeasureLength();  // at least 1
     const std::int64_t trim = firstNoteTick / measure * measure;

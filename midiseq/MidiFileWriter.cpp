@@ -127,10 +127,10 @@ std::vector<std::uint8_t> TrackEvents(const MidiF0Data& sequence) {
     // with its time and one is written at the very end.
     std::int64_t pendingTicks = 0;
     for (const auto& event : sequence.track->Events()) {
-        pendingTicks += event->delta;
-        if (event->IsCommand(MidiTrackData::kEndOfTrack)) continue;
+        pendingTicks += event.delta;
+        if (event.IsCommand(MidiTrackData::kEndOfTrack)) continue;
         ByteWriter body;
-        if (!WriteEventBody(*event, body)) continue;
+        if (!WriteEventBody(event, body)) continue;
         out.VariableLength(FileDelta(pendingTicks));
         out.Bytes(body.bytes());
         pendingTicks = 0;

@@ -18,10 +18,13 @@ constexpr ModuleReporter kReporter{"MDSS", kTexts, "Error occured in MidiStatus"
 
 bool InTable(std::int32_t index, std::int32_t size) { return index >= 0 && index < size; }
 
-std::unique_ptr<MusicEvent> ChannelEvent(std::int32_t kind, std::int32_t channel) {
-    auto event = std::make_unique<MusicEvent>(0);
-    event->kind = kind;
-    event->channel = channel;
+MusicEvent ChannelEvent(std::int32_t kind, std::int32_t channel, std::int32_t code,
+                        std::int32_t value) {
+    MusicEvent event(0);
+    event.kind = kind;
+    event.channel = channel;
+    event.code = code;
+    event.value = value;
     return event;
 }
 
@@ -70,23 +73,21 @@ MidiStatus::StartPoint MidiStatus::CollectUntil(const MidiF0Data& sequence,
     return {track.count(), ClampToInt32(recordedTicks)};
 }
 
-std::vector<std::unique_ptr<MusicEvent>> MidiStatus::MakeEvents() const {
-    std::vector<std::unique_ptr<MusicEvent>> events;
+std::vector<MusicEvent> MidiStatus::MakeEvents() const {
+    std::vector<MusicEvent> events;
     for (std::int32_t channel = 0; channel < kChannels; ++channel) {
         if (programs[channel] != kNotSeen) {
-            auto& program = events.emplace_back(ChannelEvent(kMidiProgramChange, channel));
-            program->value = programs[channel];
+            events.push_back(ChannelEvent(kMidiProgramChange, channel, 0, programs[channel]));
         }
         if (pitchBends[channel][0] != kNotSeen) {
-            auto& bend = events.emplace_back(ChannelEvent(kMidiPitchBend, channel));
-            bend->value = pitchBends[channel][0];
-            bend->key = pitchBends[channel][1];
+            MusicEvent bend = ChannelEvent(kMidiPitchBend, channel, 0, pitchBends[channel][0]);
+            bend.key = pitchBends[channel][1];
+            events.push_back(std::move(bend));
         }
         for (std::int32_t number = 0; number < kControllers; ++number) {
             if (controllers[channel][number] == kNotSeen) continue;
-            auto& control = events.emplace_back(ChannelEvent(kMidiControlChange, channel));
-            control->code = number;
-            control->value = controllers[channel][number];
+            events.push_back(
+                ChannelEvent(kMidiControlChange, channel, number, controllers[channel][number]));
         }
     }
     if (tempo != kNotSeen) {
@@ -94,11 +95,12 @@ std::vector<std::unique_ptr<MusicEvent>> MidiStatus::MakeEvents() const {
     }
     if (timeSignature != kNotSeen) {
         if (timeSignature == 0) ReportError(0x37000002);
-        auto& event = events.emplace_back(std::make_unique<MusicEvent>(0));
-        event->kind = kMidiMeta;
-        event->code = MidiTrackData::kTimeSignature;
-        event->value = timeSignature;
-        event->SetData(MakeTimeSignatureData(timeSignature));
+        MusicEvent event(0);
+        event.kind = kMidiMeta;
+        event.code = MidiTrackData::kTimeSignature;
+        event.value = timeSignature;
+        event.SetData(MakeTimeSignatureData(timeSignature));
+        events.push_back(std::move(event));
     }
     return events;
 }

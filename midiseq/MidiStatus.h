@@ -44,7 +44,7 @@ public:
     // New events (delta 0) that restore the collected state, in sending order: per channel 0
     // to 15 its program, its pitch bend and its controllers 0 to 127; then the tempo and the
     // time signature. A stored signature of 0 is reported (37000002) and still made.
-    std::vector<std::unique_ptr<MusicEvent>> MakeEvents() const;
+    std::vector<MusicEvent> MakeEvents() const;
 
     static void ReportError(ErrorCode code);
 

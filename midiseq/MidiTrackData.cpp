@@ -58,13 +58,13 @@ constexpr ModuleReporter kReporter{"MDTK", kTexts, "MidiTrackData error."};
 // its code marks it as a long message on purpose.
 constexpr std::int32_t kLongDataCode = 127;
 
-std::unique_ptr<MusicEvent> MakeMeta(std::int32_t delta, std::int32_t type, std::int32_t value,
-                                     std::span<const std::uint8_t> data) {
-    auto event = std::make_unique<MusicEvent>(delta);
-    event->kind = kMidiMeta;
-    event->code = type;
-    event->value = value;
-    event->SetData(data);
+MusicEvent MakeMeta(std::int32_t delta, std::int32_t type, std::int32_t value,
+                    std::span<const std::uint8_t> data) {
+    MusicEvent event(delta);
+    event.kind = kMidiMeta;
+    event.code = type;
+    event.value = value;
+    event.SetData(data);
     return event;
 }
 
@@ -83,12 +83,12 @@ struct PlacedLater {
     }
 };
 
-std::unique_ptr<MusicEvent> MakeNoteOff(const PendingNoteOff& note) {
-    auto event = std::make_unique<MusicEvent>();
-    event->kind = kMidiNoteOff;
-    event->key = note.key;
-    event->channel = note.channel;
-    event->velocity = MidiTrackData::kNoteOffVelocity;
+MusicEvent MakeNoteOff(const PendingNoteOff& note) {
+    MusicEvent event;
+    event.kind = kMidiNoteOff;
+    event.key = note.key;
+    event.channel = note.channel;
+    event.velocity = MidiTrackData::kNoteOffVelocity;
     return event;
 }
 
@@ -98,29 +98,29 @@ MidiTrackData::MidiTrackData(std::int32_t capacity)
     : fileBuffer(static_cast<std::uint32_t>(std::max(capacity, 0))) {}
 
 MidiTrackData::~MidiTrackData() {
-    for (const auto& event : events_) {
-        if (event->dataLength >= static_cast<std::int32_t>(MusicEvent::kLargeDataLength) &&
-            event->code != kLongDataCode) {
+    for (const MusicEvent& event : events_) {
+        if (event.dataLength >= static_cast<std::int32_t>(MusicEvent::kLargeDataLength) &&
+            event.code != kLongDataCode) {
             ReportError(0x0D00001A);
         }
     }
 }
 
 bool MidiTrackData::HasRoomFor(std::int32_t more) const {
-    if (count() <= kEventLimit - more) return true;
+    if (events_.HasRoomFor(more)) return true;
     ReportError(0x0D000006);
     return false;
 }
 
-void MidiTrackData::Append(std::unique_ptr<MusicEvent> event) {
-    if (event && HasRoomFor(1)) events_.push_back(std::move(event));
+void MidiTrackData::Append(MusicEvent event) {
+    if (HasRoomFor(1)) events_.Append(std::move(event));
 }
 
 void MidiTrackData::AppendTempo(std::int32_t microsecondsPerQuarter) {
     Append(MakeTempoEvent(microsecondsPerQuarter));
 }
 
-std::unique_ptr<MusicEvent> MidiTrackData::MakeTempoEvent(std::int32_t microsecondsPerQuarter) {
+MusicEvent MidiTrackData::MakeTempoEvent(std::int32_t microsecondsPerQuarter) {
     if (microsecondsPerQuarter == 0) {
         ReportError(0x0D000015);
         microsecondsPerQuarter = kDefaultTempo;
@@ -133,17 +133,16 @@ std::unique_ptr<MusicEvent> MidiTrackData::MakeTempoEvent(std::int32_t microseco
 }
 
 void MidiTrackData::AppendEndOfTrack(std::int32_t delta) {
-    if (!events_.empty() && events_.back()->IsCommand(kEndOfTrack)) return;
+    if (!events_.empty() && events_.back().IsCommand(kEndOfTrack)) return;
     static constexpr std::array<std::uint8_t, 3> kBytes{0xFF, 0x2F, 0x00};
     Append(MakeMeta(delta, kEndOfTrack, 0, kBytes));
 }
 
-void MidiTrackData::InsertAt(std::int32_t position, std::int32_t mode,
-                             std::unique_ptr<MusicEvent> event) {
-    if (!event || !HasRoomFor(1)) return;
+void MidiTrackData::InsertAt(std::int32_t position, std::int32_t mode, MusicEvent event) {
+    if (!HasRoomFor(1)) return;
     const std::int64_t wanted = mode == 2 ? std::int64_t{position} : std::int64_t{position} + 1;
-    const std::int64_t place = std::clamp<std::int64_t>(wanted, 0, count());
-    events_.insert(events_.begin() + place, std::move(event));
+    const auto place = static_cast<std::int32_t>(std::clamp<std::int64_t>(wanted, 0, count()));
+    events_.Insert(place, std::move(event));
 }
 
 void MidiTrackData::InsertMasterVolume(std::int32_t volume, std::int32_t position) {
@@ -152,33 +151,34 @@ void MidiTrackData::InsertMasterVolume(std::int32_t volume, std::int32_t positio
     // volume low byte 0, high byte vv; the stored form keeps the length byte after F0.
     const std::array<std::uint8_t, 9> bytes{0xF0, 0x07, 0x7F, 0x7F, 0x04, 0x01,
                                             0x00, static_cast<std::uint8_t>(volume), 0xF7};
-    auto event = std::make_unique<MusicEvent>(0);
-    event->kind = kMidiExclusive;
-    event->code = 1;
-    event->value = volume;
-    event->SetData(bytes);
+    MusicEvent event(0);
+    event.kind = kMidiExclusive;
+    event.code = 1;
+    event.value = volume;
+    event.SetData(bytes);
     InsertAt(position, 2, std::move(event));
 }
 
 void MidiTrackData::Purge() {
     std::int64_t carried = 0;
     bool carrying = false;
-    std::size_t kept = 0;
-    for (auto& event : events_) {
+    std::int32_t kept = 0;
+    for (MusicEvent& event : events_) {
         if (carrying) {
-            const std::int64_t sum = std::int64_t{event->delta} + carried;
+            const std::int64_t sum = std::int64_t{event.delta} + carried;
             if (sum < 0) ReportError(0x0D000001);
-            event->delta = ClampToInt32(sum);
+            event.delta = ClampToInt32(sum);
         }
-        if (event->kind == kEmptyEvent) {
-            carried = event->delta;
+        if (event.kind == kEmptyEvent) {
+            carried = event.delta;
             carrying = true;
             continue;
         }
         carrying = false;
-        events_[kept++] = std::move(event);
+        if (&events_[kept] != &event) events_[kept] = std::move(event);
+        ++kept;
     }
-    events_.resize(kept);
+    events_.Truncate(kept);
 }
 
 void MidiTrackData::Finalize() {
@@ -195,10 +195,10 @@ void MidiTrackData::Finalize() {
 
 void MidiTrackData::RemoveTimelessNotes() {
     std::int64_t notes = 0;
-    for (const auto& event : events_) {
-        if (event->kind != kNoteEvent) continue;
-        if (event->duration <= 0 || event->velocity == 0) {
-            event->kind = kEmptyEvent;
+    for (MusicEvent& event : events_) {
+        if (event.kind != kNoteEvent) continue;
+        if (event.duration <= 0 || event.velocity == 0) {
+            event.kind = kEmptyEvent;
         } else {
             ++notes;
         }
@@ -210,8 +210,8 @@ void MidiTrackData::RemoveTimelessNotes() {
     if (notes > room) {
         ReportError(0x0D000006);
         std::int64_t seen = 0;
-        for (const auto& event : events_) {
-            if (event->kind == kNoteEvent && ++seen > room) event->kind = kEmptyEvent;
+        for (MusicEvent& event : events_) {
+            if (event.kind == kNoteEvent && ++seen > room) event.kind = kEmptyEvent;
         }
     }
     Purge();
@@ -221,16 +221,17 @@ void MidiTrackData::PairNotes() {
     // One walk in track order: each note-off is due at its note's end and goes before every
     // other event of that tick; of note-offs due at one tick, the later note's comes first.
     std::priority_queue<PendingNoteOff, std::vector<PendingNoteOff>, PlacedLater> pending;
-    std::vector<std::unique_ptr<MusicEvent>> paired;
-    paired.reserve(events_.size() * 2);
+    // RemoveTimelessNotes has left room for every note-off: nothing is refused here.
+    EventList paired;
+    paired.Reserve(static_cast<std::size_t>(count()) * 2);
     std::int64_t tick = 0;
     std::int64_t lastPlaced = 0;
     std::int64_t order = 0;
 
-    auto place = [&](std::unique_ptr<MusicEvent> event, std::int64_t at) {
-        event->delta = ClampToInt32(at - lastPlaced);
+    auto place = [&](MusicEvent event, std::int64_t at) {
+        event.delta = ClampToInt32(at - lastPlaced);
         lastPlaced = at;
-        paired.push_back(std::move(event));
+        paired.Append(std::move(event));
     };
     auto placeNoteOffsDueBy = [&](std::int64_t at) {
         while (!pending.empty() && pending.top().end <= at) {
@@ -240,13 +241,13 @@ void MidiTrackData::PairNotes() {
         }
     };
 
-    for (auto& event : events_) {
-        tick += event->delta;
+    for (MusicEvent& event : events_) {
+        tick += event.delta;
         placeNoteOffsDueBy(tick);
-        if (event->kind == kNoteEvent) {
-            pending.push({tick + event->duration, order++, event->key, event->channel});
-            event->kind = kMidiNoteOn;
-            event->duration = 0;
+        if (event.kind == kNoteEvent) {
+            pending.push({tick + event.duration, order++, event.key, event.channel});
+            event.kind = kMidiNoteOn;
+            event.duration = 0;
         }
         place(std::move(event), tick);
     }
@@ -255,13 +256,13 @@ void MidiTrackData::PairNotes() {
 }
 
 void MidiTrackData::MoveEndOfTrackLast() {
-    const auto end = std::find_if(events_.begin(), events_.end(), [](const auto& event) {
-        return event->IsCommand(kEndOfTrack);
+    const auto end = std::find_if(events_.begin(), events_.end(), [](const MusicEvent& event) {
+        return event.IsCommand(kEndOfTrack);
     });
     if (end == events_.end() || end + 1 == events_.end()) return;
-    MusicEvent& next = **(end + 1);
-    next.delta = AddTicks(next.delta, (*end)->delta);
-    (*end)->delta = 0;
+    MusicEvent& next = *(end + 1);
+    next.delta = AddTicks(next.delta, end->delta);
+    end->delta = 0;
     std::rotate(end, end + 1, events_.end());
 }
 
@@ -274,12 +275,12 @@ void MidiTrackData::OrderNoteOffs() {
     // zero deltas and the run itself), latest last.
     std::vector<std::int32_t> noteOnsAtTick;
     for (std::int32_t i = 0; i < count(); ++i) {
-        if (events_[i]->delta != 0) noteOnsAtTick.clear();
-        if (events_[i]->kind == kMidiNoteOff && !noteOnsAtTick.empty()) {
+        if (events_[i].delta != 0) noteOnsAtTick.clear();
+        if (events_[i].kind == kMidiNoteOff && !noteOnsAtTick.empty()) {
             const std::int32_t j = noteOnsAtTick.back();
             SwapKeepingTimes(i, j);
             noteOnsAtTick.back() = i;  // the note-on now lies at i, the note-off at j
-        } else if (events_[i]->kind == kMidiNoteOn) {
+        } else if (events_[i].kind == kMidiNoteOn) {
             noteOnsAtTick.push_back(i);
         }
     }
@@ -288,7 +289,7 @@ void MidiTrackData::OrderNoteOffs() {
 void MidiTrackData::SwapKeepingTimes(std::int32_t i, std::int32_t j) {
     if (i == j || i < 0 || j < 0 || i >= count() || j >= count()) return;
     std::swap(events_[i], events_[j]);
-    std::swap(events_[i]->delta, events_[j]->delta);
+    std::swap(events_[i].delta, events_[j].delta);
 }
 
 std::int32_t MidiTrackData::Rescale(std::int32_t oldDivision, std::int32_t newDivision,
@@ -304,19 +305,19 @@ std::int32_t MidiTrackData::Rescale(std::int32_t oldDivision, std::int32_t newDi
     }
     std::int32_t result = 0;
     std::int64_t carry = 0;
-    for (const auto& event : events_) {
+    for (MusicEvent& event : events_) {
         // Kept in 32 bits so that the products below stay in 64 bits.
-        const std::int64_t ticks = ClampToInt32(event->delta + carry);
+        const std::int64_t ticks = ClampToInt32(event.delta + carry);
         const std::int32_t scaled = ClampToInt32(ticks * newDivision / oldDivision);
         carry = ticks - std::int64_t{scaled} * oldDivision / newDivision;
-        event->delta = scaled;
-        if (event->kind != kNoteEvent) continue;
-        event->duration = ClampToInt32(std::int64_t{event->duration} * newDivision / oldDivision);
-        if (event->duration == 0) {
+        event.delta = scaled;
+        if (event.kind != kNoteEvent) continue;
+        event.duration = ClampToInt32(std::int64_t{event.duration} * newDivision / oldDivision);
+        if (event.duration == 0) {
             if (mode == 1) {
-                event->kind = kEmptyEvent;
+                event.kind = kEmptyEvent;
             } else {
-                event->duration = 1;
+                event.duration = 1;
             }
             result = 1;
         }
@@ -326,9 +327,9 @@ std::int32_t MidiTrackData::Rescale(std::int32_t oldDivision, std::int32_t newDi
 }
 
 bool MidiTrackData::FindTimeSignature(std::int32_t& value) const {
-    for (const auto& event : events_) {
-        if (event->IsCommand(kTimeSignature)) {
-            value = event->value;
+    for (const MusicEvent& event : events_) {
+        if (event.IsCommand(kTimeSignature)) {
+            value = event.value;
             return true;
         }
     }

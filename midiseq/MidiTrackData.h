@@ -1,10 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <span>
-#include <vector>
 
+#include "melody/EventList.h"
 #include "melody/FileBuffer.h"
 #include "melody/MusicEvent.h"
 
@@ -39,17 +38,17 @@ public:
     MidiTrackData& operator=(const MidiTrackData&) = delete;
 
     // Appends the event at the end; at the limit it is reported and dropped.
-    void Append(std::unique_ptr<MusicEvent> event);
+    void Append(MusicEvent event);
     // A set-tempo meta event at delta 0 with the three big-endian bytes of the tempo. A tempo
     // of 0 is reported (0D000015) and replaced by 500000.
     void AppendTempo(std::int32_t microsecondsPerQuarter);
     // The event AppendTempo appends (the same report for a tempo of 0).
-    static std::unique_ptr<MusicEvent> MakeTempoEvent(std::int32_t microsecondsPerQuarter);
+    static MusicEvent MakeTempoEvent(std::int32_t microsecondsPerQuarter);
     // An end-of-track meta event, unless the track already ends with one.
     void AppendEndOfTrack(std::int32_t delta);
     // Inserts before the event at `position` when mode is 2, else after it. A position
     // outside the list inserts at its nearer end.
-    void InsertAt(std::int32_t position, std::int32_t mode, std::unique_ptr<MusicEvent> event);
+    void InsertAt(std::int32_t position, std::int32_t mode, MusicEvent event);
     // The universal real-time Master Volume exclusive, stored as F0 07 7F 7F 04 01 00 vv F7,
     // inserted before `position`. A volume above 127 is reported (0D000001) and inserted all
     // the same with its low byte.
@@ -80,10 +79,11 @@ public:
     // The value of the first time-signature meta event, if there is one.
     bool FindTimeSignature(std::int32_t& value) const;
 
-    std::int32_t count() const { return static_cast<std::int32_t>(events_.size()); }
-    const MusicEvent& At(std::int32_t position) const { return *events_[position]; }
-    MusicEvent& At(std::int32_t position) { return *events_[position]; }
-    std::span<const std::unique_ptr<MusicEvent>> Events() const { return events_; }
+    std::int32_t count() const { return events_.count(); }
+    const MusicEvent& At(std::int32_t position) const { return events_[position]; }
+    MusicEvent& At(std::int32_t position) { return events_[position]; }
+    std::span<const MusicEvent> Events() const { return events_.Events(); }
+    std::span<MusicEvent> Events() { return events_.Events(); }
 
     static void ReportError(ErrorCode code);
 
@@ -96,7 +96,7 @@ private:
     void PairNotes();
     void MoveEndOfTrackLast();
 
-    std::vector<std::unique_ptr<MusicEvent>> events_;
+    EventList events_;
 };
 
 }  // namespace zamrit

@@ -47,14 +47,14 @@ std::vector<Onset> OnsetsOf(const MobileChannelData& list, std::int32_t timeBase
     std::map<std::int32_t, Onset> byStart;
     std::int64_t tick = 0;
     for (const auto& event : list.Events()) {
-        tick += event->delta;
-        if (event->kind != kNoteEvent) continue;
+        tick += event.delta;
+        if (event.kind != kNoteEvent) continue;
         const std::int32_t start = ToGrid(tick, timeBase);
-        const std::int32_t end = ToGrid(tick + std::max(0, event->duration), timeBase);
+        const std::int32_t end = ToGrid(tick + std::max(0, event.duration), timeBase);
         Onset& onset = byStart.try_emplace(start, Onset{start, start, {}}).first->second;
         onset.soundEnd = std::max(onset.soundEnd, end);
-        if (std::find(onset.keys.begin(), onset.keys.end(), event->key) == onset.keys.end()) {
-            onset.keys.push_back(event->key);
+        if (std::find(onset.keys.begin(), onset.keys.end(), event.key) == onset.keys.end()) {
+            onset.keys.push_back(event.key);
         }
     }
     std::vector<Onset> onsets;

@@ -22,7 +22,7 @@ std::int32_t FewestAccidentalsKey(const MobileData& melody) {
     std::array<std::int32_t, 12> pitchClassCount{};
     for (std::int32_t list = 0; list < melody.channelCount; ++list) {
         for (const auto& event : melody.Channel(list).Events()) {
-            if (event->kind == kNoteEvent) ++pitchClassCount[static_cast<std::size_t>(((event->key % 12) + 12) % 12)];
+            if (event.kind == kNoteEvent) ++pitchClassCount[static_cast<std::size_t>(((event.key % 12) + 12) % 12)];
         }
     }
     std::int32_t best = 0;

@@ -48,7 +48,7 @@ protected:
         for (const std::string& name : names) {
             const MFiData measure(name, 4);
             for (const auto& event : measure.GetTrack(0)->trackData->Events()) {
-                events.emplace_back(event->delta, event->key);
+                events.emplace_back(event.delta, event.key);
             }
         }
         return events;
@@ -57,7 +57,7 @@ protected:
     static std::vector<std::pair<std::int32_t, std::int32_t>> TrackZero(const MFiData& piece) {
         std::vector<std::pair<std::int32_t, std::int32_t>> events;
         for (const auto& event : piece.GetTrack(0)->trackData->Events()) {
-            events.emplace_back(event->delta, event->key);
+            events.emplace_back(event.delta, event.key);
         }
         return events;
     }

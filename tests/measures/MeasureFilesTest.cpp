@@ -53,14 +53,14 @@ TEST_F(MeasureFilesTest, EveryFileLoadsWithoutAReportAndFillsExactlyOneBar) {
         std::map<int, std::set<int>> commandsAtStart;
         int firstBassKey = -1;
         for (const auto& event : events.Events()) {
-            now += event->delta;
-            if (event->kind == kCommandEvent && now == 0) commandsAtStart[event->channel].insert(event->code);
-            if (event->kind == kNoteEvent) {
-                ASSERT_LE(event->channel, 2);
-                EXPECT_GE(now, soundingUntil[event->channel]) << "notes of one channel overlap";
-                EXPECT_LE(now + event->duration, facts.barTicks);
-                soundingUntil[event->channel] = now + event->duration;
-                if (event->channel == 1 && firstBassKey < 0) firstBassKey = event->key;
+            now += event.delta;
+            if (event.kind == kCommandEvent && now == 0) commandsAtStart[event.channel].insert(event.code);
+            if (event.kind == kNoteEvent) {
+                ASSERT_LE(event.channel, 2);
+                EXPECT_GE(now, soundingUntil[event.channel]) << "notes of one channel overlap";
+                EXPECT_LE(now + event.duration, facts.barTicks);
+                soundingUntil[event.channel] = now + event.duration;
+                if (event.channel == 1 && firstBassKey < 0) firstBassKey = event.key;
             }
         }
         EXPECT_EQ(now, facts.barTicks) << "the last event lies on the bar line";

@@ -72,9 +72,9 @@ LoadedMeasure Load(const std::string& name, const Part& part) {
     const MFiData file(name, 4);
     std::int32_t now = 0;
     for (const auto& event : file.GetTrack(0)->trackData->Events()) {
-        now += event->delta;
-        if (event->kind == kNoteEvent && event->channel >= 0 && event->channel < 3) {
-            measure.voices[static_cast<std::size_t>(event->channel)].push_back({now, event->duration, event->key});
+        now += event.delta;
+        if (event.kind == kNoteEvent && event.channel >= 0 && event.channel < 3) {
+            measure.voices[static_cast<std::size_t>(event.channel)].push_back({now, event.duration, event.key});
         }
     }
     std::vector<std::vector<Counterpoint::Onset>> onsets;

@@ -33,7 +33,7 @@ std::vector<Row> Rows(const MobileChannelData& list) {
 template <typename... Events>
 MobileChannelData List(Events... events) {
     MobileChannelData list(0, MobileChannelData::kUnset, kCapacity);
-    (list.AppendCopy(*events), ...);
+    (list.AppendCopy(events), ...);
     return list;
 }
 
@@ -42,11 +42,11 @@ protected:
     // Volume at 0, note A at 96 (48 long), Tempo at 200, note B at 480 (400 long),
     // track end at 768.
     ExtractTest() : source(3, MobileChannelData::kMelody, kCapacity) {
-        source.AppendCopy(*Command(0, kVolume, 100));
-        source.AppendCopy(*Note(96, 60, 48));
-        source.AppendCopy(*Command(104, kTempo, 500000));
-        source.AppendCopy(*Note(280, 62, 400));
-        source.AppendCopy(*Command(288, kTrackEnd));
+        source.AppendCopy(Command(0, kVolume, 100));
+        source.AppendCopy(Note(96, 60, 48));
+        source.AppendCopy(Command(104, kTempo, 500000));
+        source.AppendCopy(Note(280, 62, 400));
+        source.AppendCopy(Command(288, kTrackEnd));
         source.enabled = 0;
     }
 
@@ -89,8 +89,8 @@ TEST(MobileChannelDataTest, CopyFromTakesTypeIndexFlagAndDeepCopies) {
     source.enabled = 0;
     auto withData = Command(7, kVoice, 3);
     const std::uint8_t bytes[] = {1, 2};
-    withData->SetData(bytes);
-    source.AppendCopy(*withData);
+    withData.SetData(bytes);
+    source.AppendCopy(withData);
 
     MobileChannelData copy(0, MobileChannelData::kUnset, kCapacity);
     copy.CopyFrom(source);
@@ -106,7 +106,7 @@ TEST(MobileChannelDataTest, AppendsAndTrackEnd) {
     MobileChannelData list(0, MobileChannelData::kUnset, kCapacity);
     EXPECT_FALSE(list.HasTrackEnd());
     EXPECT_EQ(list.AppendCommand(5, kVolume, 90), 1);
-    list.AppendCopyAt(9, *Note(1, 60, 10));
+    list.AppendCopyAt(9, Note(1, 60, 10));
     list.AppendTrackEnd();
     EXPECT_TRUE(list.HasTrackEnd());
     EXPECT_THAT(Rows(list), ElementsAre(Row{kCommandEvent, kVolume, 5, 0},

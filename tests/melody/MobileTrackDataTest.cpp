@@ -27,14 +27,14 @@ using Row = std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t>;
 std::vector<Row> Rows(const MobileTrackData& track) {
     std::vector<Row> rows;
     for (const auto& e : track.Events()) {
-        rows.emplace_back(e->kind, e->kind == kNoteEvent ? e->key : e->code, e->delta, e->channel);
+        rows.emplace_back(e.kind, e.kind == kNoteEvent ? e.key : e.code, e.delta, e.channel);
     }
     return rows;
 }
 
 template <typename... Owned>
-std::vector<std::unique_ptr<MusicEvent>> Events(Owned... events) {
-    std::vector<std::unique_ptr<MusicEvent>> list;
+std::vector<MusicEvent> Events(Owned... events) {
+    std::vector<MusicEvent> list;
     (list.push_back(std::move(events)), ...);
     return list;
 }
@@ -42,7 +42,7 @@ std::vector<std::unique_ptr<MusicEvent>> Events(Owned... events) {
 template <typename... Owned>
 MobileChannelData List(std::int32_t channelType, Owned... events) {
     MobileChannelData list(0, channelType, kCapacity);
-    (list.AppendCopy(*events), ...);
+    (list.AppendCopy(events), ...);
     return list;
 }
 
@@ -70,7 +70,7 @@ TEST(MobileTrackDataMergeTest, IntoAnEmptyListOnlyChannelEventsGetTheChannel) {
                                          Row{kCommandEvent, kTempo, 0, 255},
                                          Row{kNoteEvent, 60, 48, 2},
                                          Row{kCommandEvent, kTrackEnd, 48, 255}));
-    EXPECT_EQ(events[2]->delta, 48) << "the caller's events stay as they were";
+    EXPECT_EQ(events[2].delta, 48) << "the caller's events stay as they were";
 }
 
 TEST(MobileTrackDataTest, ConstructionFromNoListsHoldsOneTrackEnd) {
@@ -119,7 +119,7 @@ TEST(MobileTrackDataTest, ListsPastTheSixteenthAreReportedAndLeftOut) {
     const MobileTrackData track(pointers, kCapacity);
     EXPECT_THAT(reports.Lines(), ElementsAre("MBTK0C000006 Channel data is invalid!"));
     EXPECT_EQ(track.count(), 16);
-    for (const auto& event : track.Events()) EXPECT_LT(event->channel, 16);
+    for (const auto& event : track.Events()) EXPECT_LT(event.channel, 16);
 }
 
 TEST(MobileTrackDataTest, EveryAppendStopsAtTheEventLimit) {
@@ -132,8 +132,8 @@ TEST(MobileTrackDataTest, EveryAppendStopsAtTheEventLimit) {
     track.AppendNote(0, 0, 60, 1, 100);
     track.AppendCommand(0, 0, kVolume, 1);
     track.AppendEmpty(0);
-    track.AppendWithChannel(0, *note);
-    track.AppendCopy(*note);
+    track.AppendWithChannel(0, note);
+    track.AppendCopy(note);
     track.InsertAt(0, 2, Note(0, 61, 1));
     EXPECT_EQ(track.count(), MobileTrackData::kEventLimit);
     EXPECT_EQ(reports.Lines().size(), 6u);
@@ -146,10 +146,10 @@ TEST(MobileTrackDataTest, AppendsFillTheirFields) {
     track.AppendNote(4, 2, 60, 48, 90);
     auto withData = Command(5, kVoice, 9);
     const std::uint8_t bytes[] = {0xAA};
-    withData->SetData(bytes);
-    withData->channel = 7;
-    track.AppendCopy(*withData);
-    track.AppendWithChannel(3, *withData);
+    withData.SetData(bytes);
+    withData.channel = 7;
+    track.AppendCopy(withData);
+    track.AppendWithChannel(3, withData);
 
     EXPECT_EQ(track.At(0).code, kPan);
     EXPECT_EQ(track.At(0).value, 64);
@@ -158,15 +158,15 @@ TEST(MobileTrackDataTest, AppendsFillTheirFields) {
     EXPECT_EQ(track.At(2).channel, 7);
     EXPECT_EQ(track.At(3).channel, 3);
     EXPECT_THAT(track.At(3).DataBytes(), ElementsAre(0xAA));
-    EXPECT_NE(track.At(3).GetData(), withData->GetData());
+    EXPECT_NE(track.At(3).GetData(), withData.GetData());
 }
 
 TEST(MobileTrackDataTest, ChannelEventsAreNotesAndTheChannelCommands) {
     const std::int32_t channelCodes[] = {33, 34, 35, 36, 39, 40, 42, 43, 49, 50, 51, 53, 71};
     const std::int32_t otherCodes[] = {37, 38, 41, 65, 68, 69, 75};
-    for (std::int32_t code : channelCodes) EXPECT_TRUE(MobileTrackData::IsChannelEvent(*Command(0, code))) << code;
-    for (std::int32_t code : otherCodes) EXPECT_FALSE(MobileTrackData::IsChannelEvent(*Command(0, code))) << code;
-    EXPECT_TRUE(MobileTrackData::IsChannelEvent(*Note(0, 60, 1)));
+    for (std::int32_t code : channelCodes) EXPECT_TRUE(MobileTrackData::IsChannelEvent(Command(0, code))) << code;
+    for (std::int32_t code : otherCodes) EXPECT_FALSE(MobileTrackData::IsChannelEvent(Command(0, code))) << code;
+    EXPECT_TRUE(MobileTrackData::IsChannelEvent(Note(0, 60, 1)));
     EXPECT_FALSE(MobileTrackData::IsChannelEvent(MusicEvent(0)));
 }
 
@@ -193,7 +193,7 @@ TEST(MobileTrackDataTest, RemoveAtAndInsertAt) {
     track.InsertAt(0, 1, Note(0, 2, 1));   // after position 0
     track.InsertAt(99, 2, Note(0, 3, 1));  // past the end: at the end
     std::vector<std::int32_t> keys;
-    for (const auto& e : track.Events()) keys.push_back(e->key);
+    for (const auto& e : track.Events()) keys.push_back(e.key);
     EXPECT_THAT(keys, ElementsAre(1, 2, 62, 3));
 }
 

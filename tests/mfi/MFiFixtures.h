@@ -32,7 +32,7 @@ inline std::string Describe(const MusicEvent& event) {
 
 inline std::vector<std::string> Describe(const MobileTrackData& events) {
     std::vector<std::string> lines;
-    for (const auto& event : events.Events()) lines.push_back(Describe(*event));
+    for (const auto& event : events.Events()) lines.push_back(Describe(event));
     return lines;
 }
 

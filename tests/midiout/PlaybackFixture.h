@@ -48,7 +48,7 @@ public:
 };
 
 // A ready sequence at 96 ticks per quarter note holding exactly these events.
-inline std::unique_ptr<MidiF0Data> ReadySequence(std::vector<std::unique_ptr<MusicEvent>> events) {
+inline std::unique_ptr<MidiF0Data> ReadySequence(std::vector<MusicEvent> events) {
     auto sequence = std::make_unique<MidiF0Data>(0x60000);
     sequence->division = 96;
     for (auto& event : events) sequence->track->Append(std::move(event));
@@ -58,8 +58,8 @@ inline std::unique_ptr<MidiF0Data> ReadySequence(std::vector<std::unique_ptr<Mus
 }
 
 template <typename... Owned>
-std::vector<std::unique_ptr<MusicEvent>> Events(Owned... events) {
-    std::vector<std::unique_ptr<MusicEvent>> list;
+std::vector<MusicEvent> Events(Owned... events) {
+    std::vector<MusicEvent> list;
     (list.push_back(std::move(events)), ...);
     return list;
 }

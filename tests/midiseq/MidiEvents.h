@@ -32,8 +32,8 @@ inline std::vector<Timed> Timeline(const MidiTrackData& track) {
     std::vector<Timed> timeline;
     std::int64_t tick = 0;
     for (const auto& event : track.Events()) {
-        tick += event->delta;
-        timeline.push_back({tick, event->kind, event->key, event->channel});
+        tick += event.delta;
+        timeline.push_back({tick, event.kind, event.key, event.channel});
     }
     return timeline;
 }

@@ -52,10 +52,10 @@ TEST(MidiFileWriterTest, ChannelMessagesAndTheStoredExclusive) {
     track.Append(MidiEvent(0x0FFFFFFF, 0x80, 3, 60, 64));  // the largest delta: four bytes
     track.Append(Control(0, 18, 7, 200));  // channel and value keep their low bits
     auto program = MidiEvent(0, 0xC0, 1);
-    program->value = 5;
+    program.value = 5;
     track.Append(std::move(program));
     auto bend = MidiEvent(0, 0xE0, 2, 0x11);
-    bend->value = 0x40;
+    bend.value = 0x40;
     track.Append(std::move(bend));
     EXPECT_THAT(TrackBody(MidiFileWriter::Format0Bytes(sequence)),
                 ElementsAreArray<std::uint8_t>({
@@ -98,13 +98,13 @@ TEST(MidiFileWriterTest, AnIndependentReaderSeesTheSameEventsAndTimes) {
     track.AppendTempo(600000);
     track.Append(Meta(0, MidiTrackData::kTimeSignature, 0x0304));
     auto program = MidiEvent(0, 0xC0, 0);
-    program->value = 19;
+    program.value = 19;
     track.Append(std::move(program));
     track.Append(Control(0, 0, 7, 100));
     track.Append(TimedNote(96, 60, 48));
     track.Append(TimedNote(48, 64, 200, 9, 90));
     auto bend = MidiEvent(0, 0xE0, 1, 0x00);
-    bend->value = 0x50;
+    bend.value = 0x50;
     track.Append(std::move(bend));
     track.AppendEndOfTrack(0);
     track.InsertMasterVolume(100, 0);

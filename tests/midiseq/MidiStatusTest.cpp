@@ -20,17 +20,15 @@ using testing::RecordedReports;
 constexpr std::int32_t kCapacity = 0x60000;
 constexpr std::int32_t kNone = MusicEvent::kNoChannel;
 
-std::unique_ptr<MusicEvent> Program(std::int32_t delta, std::int32_t channel,
-                                    std::int32_t program) {
+MusicEvent Program(std::int32_t delta, std::int32_t channel, std::int32_t program) {
     auto event = MidiEvent(delta, 0xC0, channel);
-    event->value = program;
+    event.value = program;
     return event;
 }
 
-std::unique_ptr<MusicEvent> Bend(std::int32_t delta, std::int32_t channel, std::int32_t low,
-                                 std::int32_t high) {
+MusicEvent Bend(std::int32_t delta, std::int32_t channel, std::int32_t low, std::int32_t high) {
     auto event = MidiEvent(delta, 0xE0, channel, low);
-    event->value = high;
+    event.value = high;
     return event;
 }
 
@@ -40,11 +38,11 @@ struct Made {
     bool operator==(const Made&) const = default;
 };
 
-std::vector<Made> Summary(const std::vector<std::unique_ptr<MusicEvent>>& events) {
+std::vector<Made> Summary(const std::vector<MusicEvent>& events) {
     std::vector<Made> made;
     for (const auto& event : events) {
-        EXPECT_EQ(event->delta, 0);
-        made.push_back({event->kind, event->channel, event->code, event->value, event->key});
+        EXPECT_EQ(event.delta, 0);
+        made.push_back({event.kind, event.channel, event.code, event.value, event.key});
     }
     return made;
 }
@@ -72,7 +70,7 @@ TEST(MidiStatusTest, CollectsTheStateBeforeTheStartTickAndMakesItBack) {
     EXPECT_THAT(Summary(events), ElementsAre(Made{0xC0, 0, 0, 5, 0}, Made{0xB0, 0, 7, 100, 0},
                                              Made{0xE0, 2, 0, 0x40, 0x11},
                                              Made{0xFF, kNone, 0x51, 600000, 0}));
-    const auto tempoBytes = events[3]->DataBytes();
+    const auto tempoBytes = events[3].DataBytes();
     EXPECT_THAT(std::vector<std::uint8_t>(tempoBytes.begin(), tempoBytes.end()),
                 ElementsAre(0x09, 0x27, 0xC0));
 }
@@ -94,28 +92,28 @@ TEST(MidiStatusTest, StartPointsAtTheEdges) {
 
 TEST(MidiStatusTest, EventsOutsideTheTablesAreIgnored) {
     MidiStatus status;
-    status.Record(*Control(0, kNone, 7, 1));
-    status.Record(*Control(0, 16, 7, 1));
-    status.Record(*Control(0, -1, 7, 1));
-    status.Record(*Control(0, 3, 128, 1));
-    status.Record(*Control(0, 3, -1, 1));
-    status.Record(*Program(0, 200, 1));
-    status.Record(*Bend(0, 16, 0, 64));
-    status.Record(*MidiEvent(0, 0x90, 0, 60, 100));
+    status.Record(Control(0, kNone, 7, 1));
+    status.Record(Control(0, 16, 7, 1));
+    status.Record(Control(0, -1, 7, 1));
+    status.Record(Control(0, 3, 128, 1));
+    status.Record(Control(0, 3, -1, 1));
+    status.Record(Program(0, 200, 1));
+    status.Record(Bend(0, 16, 0, 64));
+    status.Record(MidiEvent(0, 0x90, 0, 60, 100));
     EXPECT_THAT(status.MakeEvents(), IsEmpty());
 }
 
 TEST(MidiStatusTest, EveryValueSetMakesTheLargestSet) {
     MidiStatus status;
     for (std::int32_t channel = 0; channel < 16; ++channel) {
-        status.Record(*Program(0, channel, 1));
-        status.Record(*Bend(0, channel, 0, 64));
+        status.Record(Program(0, channel, 1));
+        status.Record(Bend(0, channel, 0, 64));
         for (std::int32_t number = 0; number < 128; ++number) {
-            status.Record(*Control(0, channel, number, 5));
+            status.Record(Control(0, channel, number, 5));
         }
     }
-    status.Record(*Meta(0, MidiTrackData::kSetTempo, 400000));
-    status.Record(*Meta(0, MidiTrackData::kTimeSignature, 0x0304));
+    status.Record(Meta(0, MidiTrackData::kSetTempo, 400000));
+    status.Record(Meta(0, MidiTrackData::kTimeSignature, 0x0304));
     EXPECT_EQ(status.MakeEvents().size(), MidiStatus::kMaxEvents);
 }
 
@@ -135,12 +133,12 @@ TEST(MidiStatusTest, TimeSignatureBytesStayBoundedForAnyDenominator) {
     for (const Case& c : cases) {
         RecordedReports reports;
         MidiStatus status;
-        status.Record(*Meta(0, MidiTrackData::kTimeSignature, c.signature));
+        status.Record(Meta(0, MidiTrackData::kTimeSignature, c.signature));
         const auto events = status.MakeEvents();
         ASSERT_EQ(events.size(), 1u);
-        EXPECT_EQ(events[0]->code, MidiTrackData::kTimeSignature);
-        EXPECT_EQ(events[0]->value, c.signature);
-        const auto bytes = events[0]->DataBytes();
+        EXPECT_EQ(events[0].code, MidiTrackData::kTimeSignature);
+        EXPECT_EQ(events[0].value, c.signature);
+        const auto bytes = events[0].DataBytes();
         EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), c.bytes) << c.signature;
         EXPECT_EQ(reports.Lines(), c.reports);
     }

@@ -35,7 +35,7 @@ struct BuildingTrack : MidiTrackData {
 
 std::vector<std::int32_t> Deltas(const MidiTrackData& track) {
     std::vector<std::int32_t> deltas;
-    for (const auto& event : track.Events()) deltas.push_back(event->delta);
+    for (const auto& event : track.Events()) deltas.push_back(event.delta);
     return deltas;
 }
 
@@ -203,15 +203,15 @@ TEST(MidiTrackDataFinalizeTest, AgreesWithPlacingNoteOffsOneInsertAtATime) {
         BuildingTrack track;
         for (const PlainEvent& e : events) {
             auto event = MidiEvent(e.delta, e.kind, e.channel, e.key, e.velocity);
-            event->duration = e.duration;
-            event->code = e.code;
+            event.duration = e.duration;
+            event.code = e.code;
             track.Append(std::move(event));
         }
         track.Finalize();
         std::vector<PlainEvent> finalized;
         for (const auto& e : track.Events()) {
-            finalized.push_back({e->kind, e->delta, e->key, e->duration, e->velocity, e->channel,
-                                 e->code});
+            finalized.push_back({e.kind, e.delta, e.key, e.duration, e.velocity, e.channel,
+                                 e.code});
         }
         ASSERT_EQ(finalized, FinalizeByInserts(events)) << "round " << round;
     }
@@ -293,7 +293,7 @@ TEST(MidiTrackDataTest, InsertAtPlacesBeforeOrAfter) {
     track.InsertAt(0, 1, MidiEvent(0, kOn, 0, 11));   // after position 0
     track.InsertAt(99, 2, MidiEvent(0, kOn, 0, 12));  // past the end: at the end
     std::vector<std::int32_t> keys;
-    for (const auto& event : track.Events()) keys.push_back(event->key);
+    for (const auto& event : track.Events()) keys.push_back(event.key);
     EXPECT_THAT(keys, ElementsAre(1, 11, 10, 2, 12));
 }
 
@@ -407,10 +407,10 @@ TEST(MidiTrackDataTest, DestructionReportsLargeDataUnlessMarkedLong) {
         MidiTrackData track(kCapacity);
         const std::vector<std::uint8_t> bytes(300, 0x11);
         auto large = MidiEvent(0, 0xF0);
-        large->SetData(bytes);
+        large.SetData(bytes);
         auto marked = MidiEvent(0, 0xF0);
-        marked->SetData(bytes);
-        marked->code = 127;
+        marked.SetData(bytes);
+        marked.code = 127;
         track.Append(std::move(large));
         track.Append(std::move(marked));
         reports.Clear();  // the event's own report of its size

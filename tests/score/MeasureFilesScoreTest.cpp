@@ -32,8 +32,8 @@ std::vector<StartAndKey> NotesOf(const MobileChannelData& list) {
     std::vector<StartAndKey> notes;
     std::int32_t tick = 0;
     for (const auto& event : list.Events()) {
-        tick += event->delta;
-        if (event->kind == kNoteEvent) notes.emplace_back(tick, event->key);
+        tick += event.delta;
+        if (event.kind == kNoteEvent) notes.emplace_back(tick, event.key);
     }
     std::sort(notes.begin(), notes.end());
     return notes;
