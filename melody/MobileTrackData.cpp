@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "melody/MobileCommand.h"
 #include "melody/ModuleReporter.h"
@@ -42,6 +43,15 @@ MobileTrackData::MobileTrackData(std::int32_t /*capacity*/) { ReportOnce(0); }
 
 MobileTrackData::MobileTrackData(std::span<const MobileChannelData* const> lists,
                                  std::int32_t /*capacity*/) {
+    // Room for every event once, in the list and in the spare the merges take turns with,
+    // so that no merge allocates again.
+    std::size_t total = 0;
+    for (std::size_t i = 0; i < lists.size() && i < kPlayableChannels; ++i) {
+        if (lists[i] != nullptr) total += lists[i]->Events().size();
+    }
+    events_.Reserve(total);
+    EventList spare;
+    spare.Reserve(total);
     for (std::size_t i = 0; i < lists.size(); ++i) {
         const MobileChannelData* list = lists[i];
         if (list == nullptr) continue;
@@ -51,7 +61,7 @@ MobileTrackData::MobileTrackData(std::span<const MobileChannelData* const> lists
             ReportError(0x0C000006);
             continue;
         }
-        Merge(static_cast<std::int32_t>(i), list->Events());
+        Merge(static_cast<std::int32_t>(i), list->Events(), spare);
     }
     ReportOnce(0);
     if (events_.empty()) AppendCommand(0, MusicEvent::kNoChannel, kTrackEnd, 0);
@@ -126,8 +136,16 @@ bool MobileTrackData::IsChannelEvent(const MusicEvent& event) {
 }
 
 void MobileTrackData::Merge(std::int32_t channel, std::span<const MusicEvent> events) {
-    EventList old = std::move(events_);
-    events_ = EventList();
+    EventList spare;
+    Merge(channel, events, spare);
+}
+
+void MobileTrackData::Merge(std::int32_t channel, std::span<const MusicEvent> events,
+                            EventList& spare) {
+    // The old events go to the spare list; the list fills the spare's storage.
+    std::swap(events_, spare);
+    EventList& old = spare;
+    events_.Clear();
     events_.Reserve(old.Events().size() + events.size());
 
     std::size_t j = 0;
@@ -161,6 +179,7 @@ void MobileTrackData::Merge(std::int32_t channel, std::span<const MusicEvent> ev
             takeNew();
         }
     }
+    old.Clear();  // its storage stays for the next merge
 }
 
 void MobileTrackData::RemoveAt(std::int32_t position) {

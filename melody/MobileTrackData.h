@@ -77,6 +77,9 @@ private:
     // Stores the event at the end; at the limit it is reported and dropped.
     void Append(MusicEvent event);
     void AppendWithChannelAt(std::int32_t channel, const MusicEvent& event, std::int32_t delta);
+    // Merge, taking turns with `spare` for the storage: the old events are moved there and
+    // the list fills the spare's storage, so a run of merges with one spare allocates once.
+    void Merge(std::int32_t channel, std::span<const MusicEvent> events, EventList& spare);
 
     EventList events_;
 };
