@@ -15,9 +15,21 @@ namespace zamrit {
 //
 // Elements move when the list grows: a reference or pointer to an event is good only until
 // the next append or insert.
+//
+// A list's storage is one block. Building a piece makes and drops a few lists of a thousand
+// events or so, and the C library gives such blocks back to the system when they are freed
+// (and faults them in again for the next piece), so the storage of a dropped list is kept for
+// the next list this thread builds: a few blocks of a moderate size at most.
 class EventList {
 public:
     static constexpr std::int32_t kCapacity = MusicEvent::kListCapacity;
+
+    EventList() = default;
+    EventList(const EventList&) = delete;
+    EventList& operator=(const EventList&) = delete;
+    EventList(EventList&& other) noexcept = default;
+    EventList& operator=(EventList&& other) noexcept;
+    ~EventList();
 
     std::int32_t count() const { return static_cast<std::int32_t>(events_.size()); }
     bool empty() const { return events_.empty(); }
@@ -48,6 +60,10 @@ public:
     auto end() const { return events_.end(); }
 
 private:
+    // Room for `wanted` events (at most kCapacity): storage of this thread's dropped lists when
+    // one is large enough, else a larger block of its own.
+    void MakeRoom(std::size_t wanted);
+
     std::vector<MusicEvent> events_;
 };
 
