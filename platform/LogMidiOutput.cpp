@@ -17,14 +17,16 @@ constexpr std::chrono::milliseconds kWriteEvery{100};
 std::unique_ptr<LogMidiOutput> LogMidiOutput::Open(const std::string& path) {
     std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.c_str(), "w"));
     if (file == nullptr) return nullptr;
-    return std::unique_ptr<LogMidiOutput>(
-        new LogMidiOutput(std::move(file), CurrentTimerService().Now()));
+    return std::unique_ptr<LogMidiOutput>(new LogMidiOutput(std::move(file)));
 }
 
-LogMidiOutput::LogMidiOutput(std::unique_ptr<std::FILE, CloseFile> file, ClockTime opened)
-    : file_(std::move(file)), opened_(opened) {
+// The log's times count from the moment the output is ready, after its writer has started:
+// starting a thread takes a few hundred microseconds, which would otherwise show in every
+// time as a delay that the caller never had.
+LogMidiOutput::LogMidiOutput(std::unique_ptr<std::FILE, CloseFile> file) : file_(std::move(file)) {
     batch_.reserve(kBatchBytes);
     writer_ = std::thread([this] { WriteInBatches(); });
+    opened_ = CurrentTimerService().Now();
 }
 
 LogMidiOutput::~LogMidiOutput() {

@@ -35,7 +35,7 @@ private:
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
 
-    LogMidiOutput(std::unique_ptr<std::FILE, CloseFile> file, ClockTime opened);
+    explicit LogMidiOutput(std::unique_ptr<std::FILE, CloseFile> file);
     bool Append(const std::string& line);
     // Writes the batch out and flushes the file; false when the file refused either.
     bool WriteOut();
@@ -50,7 +50,7 @@ private:
     std::condition_variable batchGrew_;
     std::string batch_;
     bool stopping_ = false;
-    const ClockTime opened_;
+    ClockTime opened_{};  // set once, before any caller can send
     std::thread writer_;
 };
 
