@@ -14,6 +14,20 @@ constexpr std::size_t kKeptBlocks = 8;
 constexpr std::size_t kSmallestKept = 64;
 constexpr std::size_t kLargestKept = 0x2000;
 
+// Under AddressSanitizer nothing is kept, so that an event read through a reference into a
+// dropped list is still reported as a use after free instead of reading a kept block.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kKeepsStorage = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kKeepsStorage = false;
+#else
+constexpr bool kKeepsStorage = true;
+#endif
+#else
+constexpr bool kKeepsStorage = true;
+#endif
+
 using Storage = std::vector<MusicEvent>;
 
 std::array<Storage, kKeptBlocks>& KeptStorage() {
@@ -33,6 +47,7 @@ Storage TakeStorage(std::size_t wanted) {
 
 // Keeps the block in place of the smallest kept one, when it is of a size worth keeping.
 void KeepStorage(Storage&& block) {
+    if (!kKeepsStorage) return;
     if (block.capacity() < kSmallestKept || block.capacity() > kLargestKept) return;
     block.clear();
     auto& kept = KeptStorage();
