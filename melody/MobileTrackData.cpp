@@ -98,7 +98,8 @@ void MobileTrackData::AppendWithChannel(std::int32_t channel, const MusicEvent& 
     AppendWithChannelAt(channel, event, event.delta);
 }
 
-// Each copy is made before it is stored, so `event` may be one of this list's own events.
+// Each copy is made before it is stored, so `event` may be one of this list's own events. A
+// full list is checked first, so that a refused event's data is never copied (or reported).
 void MobileTrackData::AppendWithChannelAt(std::int32_t channel, const MusicEvent& event,
                                           std::int32_t delta) {
     if (!events_.HasRoomFor(1)) {
@@ -144,42 +145,40 @@ void MobileTrackData::Merge(std::int32_t channel, std::span<const MusicEvent> ev
                             EventList& spare) {
     // The old events go to the spare list; the list fills the spare's storage.
     std::swap(events_, spare);
-    EventList& old = spare;
+    const std::span<MusicEvent> old = spare.Events();
     events_.Clear();
-    events_.Reserve(old.Events().size() + events.size());
+    events_.Reserve(old.size() + events.size());
 
     std::size_t j = 0;
     std::size_t i = 0;
-    const std::size_t oldCount = old.Events().size();
     std::int64_t newDelta = events.empty() ? 0 : events[0].delta;
     std::optional<std::int32_t> trackEnd;
     auto takeNew = [&] {
         AppendWithChannelAt(channel, events[i], ClampToInt32(newDelta));
         if (++i < events.size()) newDelta = events[i].delta;
     };
-    auto takeOld = [&] { Append(std::move(old[static_cast<std::int32_t>(j++)])); };
+    auto takeOld = [&] { Append(std::move(old[j++])); };
 
-    while (j < oldCount || i < events.size()) {
+    while (j < old.size() || i < events.size()) {
         // Of the track ends the merge has passed, only the newest stays one.
         if (!events_.empty() && events_.back().IsCommand(kTrackEnd)) {
             const std::int32_t last = count() - 1;
             if (trackEnd && *trackEnd != last) events_[*trackEnd].kind = kEmptyEvent;
             trackEnd = last;
         }
-        if (j == oldCount) {
+        if (j == old.size()) {
             takeNew();
         } else if (i == events.size()) {
             takeOld();
-        } else if (old[static_cast<std::int32_t>(j)].delta <= newDelta) {
-            newDelta -= old[static_cast<std::int32_t>(j)].delta;
+        } else if (old[j].delta <= newDelta) {
+            newDelta -= old[j].delta;
             takeOld();
         } else {
-            MusicEvent& next = old[static_cast<std::int32_t>(j)];
-            next.delta = ClampToInt32(next.delta - newDelta);
+            old[j].delta = ClampToInt32(old[j].delta - newDelta);
             takeNew();
         }
     }
-    old.Clear();  // its storage stays for the next merge
+    spare.Clear();  // its storage stays for the next merge
 }
 
 void MobileTrackData::RemoveAt(std::int32_t position) {
