@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
-#include <fstream>
 #include <thread>
 
 #include <QCoreApplication>
@@ -17,7 +16,6 @@
 #include <QScreen>
 #include <QEventLoop>
 #include <QProgressDialog>
-#include <QSaveFile>
 #include <QSettings>
 
 #include "app/AboutDialog.h"
@@ -37,6 +35,7 @@
 #include "midiseq/MidiF0Data.h"
 #include "midiseq/MidiFileWriter.h"
 #include "platform/AlsaMidiOutput.h"
+#include "platform/AtomicFileWriter.h"
 #include "platform/HelpViewer.h"
 #include "platform/SystemMidiOutService.h"
 #include "platform/TimerService.h"
@@ -309,18 +308,11 @@ bool DiceGameDialog::SaveAsMidi(const QString& path) {
     std::unique_ptr<MobileData> melody = ComposeThrownPiece(*folder);
     std::unique_ptr<MidiF0Data> sequence = melody->MakeSequence(0, PieceEnd(*melody));
     if (sequence == nullptr) return false;
-    const std::vector<std::uint8_t> bytes = MidiFileWriter::Format0Bytes(*sequence);
     // The file is written beside its place and put there only when complete: a failed write
     // leaves an existing file as it was.
-    QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly) &&
-                         file.write(reinterpret_cast<const char*>(bytes.data()),
-                                    static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size()) &&
-                         file.commit();
-    if (!written) {
-        ShowErrorMessage("The MIDI file " + path.toStdString() + " could not be written: " +
-                         file.errorString().toStdString());
-    }
+    std::string problem;
+    const bool written = MidiFileWriter::Write(*sequence, path.toStdString(), &problem);
+    if (!written) ShowErrorMessage("The MIDI file " + path.toStdString() + " could not be written: " + problem);
     return written;
 }
 
@@ -355,15 +347,12 @@ bool DiceGameDialog::SaveAsWav(const QString& path) {
     std::int64_t totalTicks = trimmedTicks;
     for (const auto& event : sequence->track->Events()) totalTicks += event.delta;
 
-    // The render goes to a file beside the target, put in its place only once complete.
     const std::filesystem::path target = path.toStdString();
-    const std::filesystem::path part = target.string() + ".part";
-    if (!std::ofstream(part, std::ios::binary)) {
-        ShowErrorMessage("The WAV file " + target.string() + " could not be written: the folder " +
-                         target.parent_path().string() + " can not be written to.");
+    // A place that takes no file is said at once, before the render.
+    if (const AtomicFileWriter trial(target.string()); !trial.IsOpen()) {
+        ShowErrorMessage("The WAV file " + target.string() + " could not be written: " + trial.Problem());
         return false;
     }
-
     QProgressDialog progress(QStringLiteral("Rendering the piece into %1…").arg(QString::fromStdString(target.filename().string())),
                              QStringLiteral("Cancel"), 0, 1000, this);
     progress.setWindowTitle(windowTitle());
@@ -372,13 +361,15 @@ bool DiceGameDialog::SaveAsWav(const QString& path) {
     progress.setValue(0);
     std::atomic<std::int64_t> reached{0};
     std::atomic<bool> completed{false};
-    bool cancelled = false;
-    bool opened = false;
+    std::atomic<bool> cancelled{false};
+    bool written = false;
     {
         ManualClock clock;
         TimerService timers(clock);
         ScopedTimerService renderClock(timers);
-        WavRenderService service(part.string());
+        // The file is written beside the target and put in its place when the device closes,
+        // only when the piece played to its end and every sample was written.
+        WavRenderService service(target.string(), [&] { return completed && !cancelled; });
         ScopedMidiOutService renderOutput(service);
         ServingRealTimeWaits waits;
         ScopedWaitHook windowWaits(waits);
@@ -402,22 +393,11 @@ bool DiceGameDialog::SaveAsWav(const QString& path) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         player.WaitUntilIdle();
-        opened = service.Opened();
+        written = service.Written();
     }
     progress.setValue(1000);
-
-    std::error_code error;
-    if (cancelled || !completed || !opened) {
-        std::filesystem::remove(part, error);
-        return false;
-    }
-    std::filesystem::rename(part, target, error);
-    if (error) {
-        std::filesystem::remove(part, error);
-        ShowErrorMessage("The WAV file " + target.string() + " could not be written: " + error.message());
-        return false;
-    }
-    return true;
+    // A file that could not be made or finished has been reported by the device, with why.
+    return written;
 }
 
 void DiceGameDialog::CreateMenuActions() {

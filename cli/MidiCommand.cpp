@@ -48,9 +48,10 @@ int RunMidi(const MidiOptions& options, RecordingMessageSink& reports) {
     const std::unique_ptr<MidiF0Data> sequence =
         piece.melody->MakeSequence(options.startTick, endTick, &trimmed);
 
+    std::string problem;
     if (sequence != nullptr && !options.outputPath.empty() &&
-        !MidiFileWriter::Write(*sequence, options.outputPath)) {
-        ShowErrorMessage("Can not write the file " + options.outputPath);
+        !MidiFileWriter::Write(*sequence, options.outputPath, &problem)) {
+        ShowErrorMessage("Can not write the file " + options.outputPath + ": " + problem);
     }
     return PrintJson("midi", SequenceAsJson(sequence.get(), trimmed, reports)) ? kExitClean : kExitReported;
 }

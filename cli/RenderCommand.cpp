@@ -70,7 +70,7 @@ int RunRender(const RenderOptions& options, RecordingMessageSink& reports) {
 
     const double seconds = std::chrono::duration<double>(clock.Now().time_since_epoch()).count();
     nlohmann::ordered_json summary{{"output", options.outputPath},
-                                   {"rendered", completed && service.Opened()},
+                                   {"rendered", completed && service.Written()},
                                    {"seconds", seconds},
                                    {"stoppedBy", signals.Received() != 0 ? nlohmann::ordered_json(signals.Name())
                                                                          : nlohmann::ordered_json(nullptr)},

@@ -4,6 +4,7 @@
 #include <array>
 #include <atomic>
 
+#include "melody/ErrorReporting.h"
 #include "melody/ModuleReporter.h"
 #include "platform/MidiOutService.h"
 
@@ -48,23 +49,28 @@ void MidiControler::Open(std::int32_t deviceId) {
     handle.reset();
     if (service.DeviceCount() == 0) {
         if (noDeviceUnreported.exchange(false)) {
-            service.ExplainOpenFailure();
             ReportError(kCanNotOpen);
+            service.ExplainOpenFailure();
         }
         return;
     }
     handle = service.Open(deviceId);
     if (handle == nullptr && deviceId == MidiOutService::kMidiMapper) handle = service.Open(0);
     if (handle == nullptr) {
-        service.ExplainOpenFailure();
         ReportError(kCanNotOpen);
+        service.ExplainOpenFailure();
     }
 }
 
 void MidiControler::Close() {
     if (handle == nullptr) return;
     if (!handle->Reset()) ReportError(kCanNotClose);
-    if (!handle->Close()) ReportError(kCanNotClose);
+    if (!handle->Close()) {
+        ReportError(kCanNotClose);
+        // What the device could not do, such as the file it could not finish, and why.
+        const std::string problem = handle->Problem();
+        if (!problem.empty()) ShowErrorMessage(problem);
+    }
     handle.reset();
 }
 

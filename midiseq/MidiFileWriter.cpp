@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <fstream>
+#include <optional>
 #include <span>
 
 #include "melody/MidiEventKind.h"
 #include "melody/MusicConversions.h"
 #include "midiseq/MidiF0Data.h"
+#include "platform/AtomicFileWriter.h"
 
 namespace zamrit {
 namespace {
@@ -159,13 +160,12 @@ std::vector<std::uint8_t> MidiFileWriter::Format0Bytes(const MidiF0Data& sequenc
     return std::move(file.bytes());
 }
 
-bool MidiFileWriter::Write(const MidiF0Data& sequence, const std::string& path) {
+bool MidiFileWriter::Write(const MidiF0Data& sequence, const std::string& path, std::string* problem) {
     const std::vector<std::uint8_t> bytes = Format0Bytes(sequence);
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) return false;
-    file.write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(file.flush());
+    const std::optional<std::string> failed = AtomicFileWriter::WriteWhole(
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    if (failed && problem != nullptr) *problem = *failed;
+    return !failed;
 }
 
 }  // namespace zamrit

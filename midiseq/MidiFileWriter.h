@@ -23,8 +23,10 @@ public:
     // sequence's own end-of-track events lie.
     static std::vector<std::uint8_t> Format0Bytes(const MidiF0Data& sequence);
 
-    // Writes Format0Bytes to `path`; false when the file can't be written.
-    static bool Write(const MidiF0Data& sequence, const std::string& path);
+    // Writes Format0Bytes to `path`, beside it first, so that an earlier file there is
+    // replaced only by a complete one; false, with the reason in `problem` when one is given,
+    // when the file can't be written.
+    static bool Write(const MidiF0Data& sequence, const std::string& path, std::string* problem = nullptr);
 
     // The largest delta time a file can hold.
     static constexpr std::uint32_t kMaxDelta = 0x0FFFFFFF;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace zamrit {
 
@@ -21,6 +22,9 @@ public:
     virtual bool Reset() = 0;
     // Gives the device up; nothing is sent after it.
     virtual bool Close() = 0;
+    // Why a call returned false, as a sentence for the user (which file or device and why), when
+    // the device can tell; empty otherwise.
+    virtual std::string Problem() const { return {}; }
 };
 
 }  // namespace zamrit

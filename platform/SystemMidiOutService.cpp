@@ -98,8 +98,9 @@ std::unique_ptr<MidiOutput> SystemMidiOutService::OpenMapper(const std::string& 
     if (setting.empty() || setting == "synth") return OpenSynth();
     if (auto path = ArgumentOf(setting, "wav")) {
         // On a manual clock nothing paces the file: it grows as the clock is moved.
-        auto wav = WavMidiOutput::Open(*path, !CurrentTimerService().IsManual());
-        if (wav == nullptr) Failed(named, "the WAV file " + *path + " can not be written");
+        std::string why;
+        auto wav = WavMidiOutput::Open(*path, !CurrentTimerService().IsManual(), &why);
+        if (wav == nullptr) Failed(named, "the WAV file " + *path + " can not be written: " + why);
         return wav;
     }
     if (auto path = ArgumentOf(setting, "log")) {

@@ -13,21 +13,31 @@ constexpr std::chrono::milliseconds kPacingInterval{20};
 
 }  // namespace
 
-std::unique_ptr<WavMidiOutput> WavMidiOutput::Open(const std::string& path, bool paced) {
+std::unique_ptr<WavMidiOutput> WavMidiOutput::Open(const std::string& path, bool paced, std::string* problem,
+                                                   KeepFile keep, Closed closed) {
+    std::string why;
     std::unique_ptr<FluidSynthEngine> engine = FluidSynthEngine::Create();
-    if (engine == nullptr) return nullptr;
-    std::unique_ptr<WavFileWriter> writer = WavFileWriter::Create(path, FluidSynthEngine::kSampleRate, 2);
-    if (writer == nullptr) return nullptr;
-    std::unique_ptr<WavMidiOutput> output(
-        new WavMidiOutput(std::move(engine), std::move(writer), CurrentTimerService().Now()));
+    std::unique_ptr<WavFileWriter> writer;
+    if (engine == nullptr) {
+        why = "no General MIDI SoundFont in /usr/share/sounds/sf2 for the built-in synthesizer";
+    } else {
+        writer = WavFileWriter::Create(path, FluidSynthEngine::kSampleRate, 2, &why);
+    }
+    if (writer == nullptr) {
+        if (problem != nullptr) *problem = why;
+        return nullptr;
+    }
+    std::unique_ptr<WavMidiOutput> output(new WavMidiOutput(path, std::move(engine), std::move(writer),
+                                                            CurrentTimerService().Now(), std::move(keep),
+                                                            std::move(closed)));
     if (paced) output->pacer_ = std::thread([raw = output.get()] { raw->Pace(); });
     return output;
 }
 
-WavMidiOutput::WavMidiOutput(std::unique_ptr<FluidSynthEngine> engine,
-                             std::unique_ptr<WavFileWriter> writer, ClockTime opened)
-    : engine_(std::move(engine)), writer_(std::move(writer)), opened_(opened),
-      buffer_(kFramesPerRender * 2) {}
+WavMidiOutput::WavMidiOutput(std::string path, std::unique_ptr<FluidSynthEngine> engine,
+                             std::unique_ptr<WavFileWriter> writer, ClockTime opened, KeepFile keep, Closed closed)
+    : path_(std::move(path)), engine_(std::move(engine)), writer_(std::move(writer)), opened_(opened),
+      buffer_(kFramesPerRender * 2), keep_(std::move(keep)), onClosed_(std::move(closed)) {}
 
 WavMidiOutput::~WavMidiOutput() { Close(); }
 
@@ -40,6 +50,7 @@ void WavMidiOutput::RenderUntilNow() {
         const std::size_t frames = std::min<std::uint64_t>(kFramesPerRender, due - writer_->FramesWritten());
         const std::span<std::int16_t> chunk(buffer_.data(), frames * 2);
         engine_->Render(chunk);
+        // A failed write is told at the close; the music goes on meanwhile.
         if (!writer_->Write(chunk)) return;
     }
 }
@@ -82,7 +93,19 @@ bool WavMidiOutput::Close() {
     }
     stop_.notify_all();
     if (pacer_.joinable()) pacer_.join();
-    return writer_->Finish();
+    const bool keep = !keep_ || keep_();
+    const bool written = writer_->Finish(keep);
+    {
+        std::lock_guard lock(mutex_);
+        if (keep && !written) problem_ = "The WAV file " + path_ + " could not be written: " + writer_->Problem();
+    }
+    if (onClosed_) onClosed_(written, keep ? writer_->Problem() : std::string());
+    return written || !keep;
+}
+
+std::string WavMidiOutput::Problem() const {
+    std::lock_guard lock(mutex_);
+    return problem_;
 }
 
 }  // namespace zamrit

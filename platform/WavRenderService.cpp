@@ -1,13 +1,38 @@
 #include "platform/WavRenderService.h"
 
+#include "platform/MessageSink.h"
 #include "platform/WavMidiOutput.h"
 
 namespace zamrit {
 
 std::unique_ptr<MidiOutput> WavRenderService::Open(std::int32_t) {
-    std::unique_ptr<MidiOutput> output = WavMidiOutput::Open(path_, false);
-    if (output != nullptr) opened_ = true;
+    std::string why;
+    std::unique_ptr<MidiOutput> output = WavMidiOutput::Open(
+        path_, false, &why, keepFile_, [this](bool written, const std::string& problem) {
+            written_ = written;
+            if (!problem.empty()) SetProblem("The WAV file " + path_ + " could not be written: " + problem);
+        });
+    if (output != nullptr) {
+        opened_ = true;
+    } else {
+        SetProblem("The WAV file " + path_ + " can not be written: " + why);
+    }
     return output;
+}
+
+void WavRenderService::ExplainOpenFailure() {
+    const std::string problem = Problem();
+    if (!problem.empty()) CurrentMessageSink().Show(problem);
+}
+
+std::string WavRenderService::Problem() const {
+    std::lock_guard lock(mutex_);
+    return problem_;
+}
+
+void WavRenderService::SetProblem(std::string problem) {
+    std::lock_guard lock(mutex_);
+    problem_ = std::move(problem);
 }
 
 }  // namespace zamrit

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -259,8 +260,30 @@ TEST_F(MidiCommandTest, AFileThatCanNotBeWrittenIsReported) {
     const auto run = Run("midi --measures MN_02_01.dat -o no-such-folder/out.mid");
     EXPECT_EQ(run.status, 1);
     const auto json = nlohmann::json::parse(run.out);
-    EXPECT_THAT(json["reports"], ElementsAre("Can not write the file no-such-folder/out.mid"));
+    EXPECT_THAT(json["reports"],
+                ElementsAre("Can not write the file no-such-folder/out.mid: No such file or directory"));
     EXPECT_FALSE(json["events"].empty());
+}
+
+// A disk that fills up while the new file is written: the file that was there stays whole,
+// and nothing is left beside it.
+TEST_F(MidiCommandTest, AWriteThatFailsHalfWayKeepsTheEarlierFile) {
+    ASSERT_TRUE(testing::WriteMeasureFiles(directory_, {"MN_02_01.dat"}));
+    { std::ofstream(directory_ / "out.mid") << "the earlier file"; }
+    std::string measures;
+    for (int i = 0; i < 200; ++i) measures += " MN_02_01.dat";
+    const auto run = testing::RunShellCommand("cd '" + directory_.string() + "' && (trap '' XFSZ; ulimit -f 1; " +
+                                              ZAMRIT_DICE + " midi -o out.mid --measures" + measures + " 2>/dev/null)");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(nlohmann::json::parse(run.out)["reports"],
+                ElementsAre("Can not write the file out.mid: File too large"));
+    std::ifstream kept(directory_ / "out.mid");
+    std::string text;
+    std::getline(kept, text);
+    EXPECT_EQ(text, "the earlier file");
+    for (const auto& entry : std::filesystem::directory_iterator(directory_)) {
+        EXPECT_EQ(entry.path().filename().string().find("out.mid."), std::string::npos) << entry.path();
+    }
 }
 
 TEST_F(MidiCommandTest, ThePieceMustBeGivenOnce) {

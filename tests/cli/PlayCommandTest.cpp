@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
@@ -142,7 +143,7 @@ TEST_F(PlayCommandTest, StopSignalsEndThePlaybackCleanly) {
 TEST_F(PlayCommandTest, AStoppedRenderLeavesAValidShorterWavFile) {
     ::setenv("ZAMRIT_MIDI_OUT", "none", 1);
     const int status = RunUntilSignal(directory_, "render -o piece.wav --measures" + Repeated("piece.dat", 400),
-                                      "[ $(stat -c %s piece.wav 2>/dev/null || echo 0) -gt 2000000 ]", "TERM");
+                                      "[ $(cat piece.wav* 2>/dev/null | wc -c) -gt 2000000 ]", "TERM");
     EXPECT_EQ(status, 143);
     std::ifstream out(directory_ / "out.json");
     const auto summary = nlohmann::json::parse(out);
@@ -161,6 +162,45 @@ TEST_F(PlayCommandTest, AStoppedRenderLeavesAValidShorterWavFile) {
     EXPECT_EQ(little32(40), bytes.size() - 44);
     const double seconds = summary["seconds"];
     EXPECT_NEAR(static_cast<double>(bytes.size() - 44) / 4 / 44100, seconds, 0.05);
+}
+
+// A WAV file that can not be made or written in full is no render: the summary says so, the
+// device's report is followed by which file and why, and a file that was there stays.
+TEST_F(PlayCommandTest, ARenderThatCanNotBeWrittenIsReportedAndTheOldFileStays) {
+    { std::ofstream(directory_ / "piece.wav") << "an earlier file"; }
+    const struct {
+        std::string output;
+        std::string limit;  // the shell's ulimit -f, in KiB
+        std::vector<std::string> reports;
+    } cases[] = {
+        {"missing/x.wav", "unlimited",
+         {"MDCT07000001 Can not open Midi device!",
+          "The WAV file missing/x.wav can not be written: No such file or directory"}},
+        {"/dev/full", "unlimited",
+         {"MDCT07000001 Can not open Midi device!",
+          "The WAV file /dev/full can not be written: No space left on device"}},
+        {"piece.wav", "64",
+         {"MDCT07000002 Can not close Midi device!", "The WAV file piece.wav could not be written: File too large"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.output);
+        const auto run = testing::RunShellCommand("cd '" + directory_.string() + "' && (trap '' XFSZ; ulimit -f " +
+                                                  c.limit + "; ZAMRIT_MIDI_OUT=none " + ZAMRIT_DICE +
+                                                  " render -o " + c.output + " --measures" +
+                                                  Repeated("piece.dat", 3) + " 2>/dev/null)");
+        EXPECT_EQ(run.status, 1);
+        const auto summary = nlohmann::json::parse(run.out);
+        EXPECT_EQ(summary["rendered"], false);
+        EXPECT_EQ(summary["reports"], c.reports);
+    }
+    std::ifstream kept(directory_ / "piece.wav");
+    std::string text;
+    std::getline(kept, text);
+    EXPECT_EQ(text, "an earlier file");
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory_)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"piece.dat", "piece.wav"}));
 }
 
 TEST_F(PlayCommandTest, SourceIsRequired) {

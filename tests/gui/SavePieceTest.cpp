@@ -14,6 +14,7 @@
 #include "midiout/MusicPlayer.h"
 #include "platform/FluidSynthEngine.h"
 #include "platform/HelpViewer.h"
+#include "support/FileSizeLimit.h"
 #include "support/RecordedReports.h"
 #include "support/ShellCommand.h"
 
@@ -86,7 +87,7 @@ TEST_F(SavePieceTest, AFileThatCanNotBeWrittenIsSaidAndAnExistingOneKept) {
     EXPECT_FALSE(dialog_.SaveAsMidi(QStringLiteral("/nonexistent-folder/piece.mid")));
     const std::vector<std::string> lines = reports.Lines();
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("/nonexistent-folder/piece.mid"), std::string::npos);
+    EXPECT_EQ(lines[0], "The MIDI file /nonexistent-folder/piece.mid could not be written: No such file or directory");
 
     // Cancelling the file dialog writes nothing.
     dialog_.SetFileChooser([](const QString&, const QString&) { return QString(); });
@@ -129,7 +130,7 @@ TEST_F(SavePieceTest, SaveAsWavRendersTheWholePiece) {
     for (std::int16_t sample : samples) loudest = std::max(loudest, std::abs(static_cast<int>(sample)));
     EXPECT_GT(loudest, 1000);
     EXPECT_GT(largestProgress, 0);
-    EXPECT_FALSE(fs::exists(path.string() + ".part"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1) << "nothing beside the file";
     EXPECT_TRUE(MusicPlayer::Instance().IsIdle());
     EXPECT_TRUE(reports.Lines().empty());
 }
@@ -147,7 +148,7 @@ TEST_F(SavePieceTest, ACancelledWavRenderLeavesNothingBehind) {
     canceller.start(5);
     EXPECT_FALSE(dialog_.SaveAsWav(QString::fromStdString(path.string())));
     EXPECT_TRUE(MusicPlayer::Instance().IsIdle());
-    EXPECT_FALSE(fs::exists(path.string() + ".part"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1) << "nothing beside the file";
     std::ifstream kept(path);
     std::string text;
     std::getline(kept, text);
@@ -157,7 +158,29 @@ TEST_F(SavePieceTest, ACancelledWavRenderLeavesNothingBehind) {
     EXPECT_FALSE(dialog_.SaveAsWav(QStringLiteral("/nonexistent-folder/piece.wav")));
     const std::vector<std::string> lines = reports.Lines();
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("/nonexistent-folder/piece.wav"), std::string::npos);
+    EXPECT_EQ(lines[0], "The WAV file /nonexistent-folder/piece.wav could not be written: No such file or directory");
+}
+
+// A disk that fills up during the render: the save fails and says why, and the good file that
+// was there stays; nothing is left beside it.
+TEST_F(SavePieceTest, AWavRenderThatCanNotBeWrittenInFullIsSaidAndTheOldFileKept) {
+    if (FluidSynthEngine::FindSoundFont().empty()) GTEST_SKIP() << "no General MIDI SoundFont installed";
+    const fs::path path = folder_ / "piece.wav";
+    std::ofstream(path) << "an earlier file";
+    testing::RecordedReports reports;
+    {
+        const testing::FileSizeLimit fullDisk(256 * 1024);
+        EXPECT_FALSE(dialog_.SaveAsWav(QString::fromStdString(path.string())));
+    }
+    EXPECT_TRUE(MusicPlayer::Instance().IsIdle());
+    EXPECT_EQ(reports.Lines(), (std::vector<std::string>{
+                                   "MDCT07000002 Can not close Midi device!",
+                                   "The WAV file " + path.string() + " could not be written: File too large"}));
+    std::ifstream kept(path);
+    std::string text;
+    std::getline(kept, text);
+    EXPECT_EQ(text, "an earlier file");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);
 }
 
 }  // namespace

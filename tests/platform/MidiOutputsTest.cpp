@@ -14,6 +14,7 @@
 #include "platform/SystemMidiOutService.h"
 #include "platform/TimerService.h"
 #include "platform/WavFileWriter.h"
+#include "support/FileSizeLimit.h"
 
 namespace zamrit {
 namespace {
@@ -178,6 +179,46 @@ TEST(WavFileWriterTest, WritesAPcmHeaderWithTheSizesFilledIn) {
     EXPECT_EQ(bytes.substr(36, 4), "data");
     EXPECT_EQ(u32(40), 8u);
     EXPECT_EQ(static_cast<std::uint8_t>(bytes[48]), 0x34);
+    std::filesystem::remove(path);
+}
+
+// A file that can not take all of the sound is not put in its place: an earlier file stays,
+// and the reason is told. A file's sizes count 32 bits, so past that a render is refused
+// rather than given a header that counts less than it holds.
+TEST(WavFileWriterTest, AFileThatCanNotTakeAllOfTheSoundIsRefusedAndTheOldOneStays) {
+    const auto path = TempPath("zamrit-wav-refused");
+    const std::vector<std::int16_t> second(44100 * 2, 100);
+    struct Case {
+        const char* what;
+        std::uint64_t maxDataBytes;
+        rlim_t fileSizeLimit;
+        std::string problem;
+    };
+    const std::vector<Case> cases{
+        {"a disk that fills up", WavFileWriter::kMaxDataBytes, 64 * 1024, "File too large"},
+        {"more than a header can count", 3 * 176400 + 2, RLIM_INFINITY,
+         "a WAV file holds at most 0 h 0 min 3 s of sound at 44100 Hz, and the piece is longer"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        { std::ofstream(path, std::ios::binary) << "the earlier file"; }
+        {
+            const testing::FileSizeLimit limit(c.fileSizeLimit);
+            std::string problem;
+            auto writer = WavFileWriter::Create(path.string(), 44100, 2, &problem, c.maxDataBytes);
+            ASSERT_NE(writer, nullptr) << problem;
+            bool written = true;
+            for (int i = 0; i < 4 && written; ++i) written = writer->Write(second);
+            EXPECT_FALSE(written);
+            EXPECT_FALSE(writer->Finish());
+            EXPECT_EQ(writer->Problem(), c.problem);
+        }
+        EXPECT_EQ(ReadText(path), "the earlier file");
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(path.parent_path())) {
+        EXPECT_NE(entry.path().filename().string().rfind(path.filename().string() + ".", 0), 0u)
+            << "left behind: " << entry.path();
+    }
     std::filesystem::remove(path);
 }
 
