@@ -1,6 +1,8 @@
 #include "platform/LogMidiOutput.h"
 
+#include <cerrno>
 #include <chrono>
+#include <system_error>
 
 #include "platform/MidiLogLine.h"
 #include "platform/MidiShortMessage.h"
@@ -14,16 +16,20 @@ constexpr std::chrono::milliseconds kWriteEvery{100};
 
 }  // namespace
 
-std::unique_ptr<LogMidiOutput> LogMidiOutput::Open(const std::string& path) {
+std::unique_ptr<LogMidiOutput> LogMidiOutput::Open(const std::string& path, std::string* problem) {
     std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.c_str(), "w"));
-    if (file == nullptr) return nullptr;
-    return std::unique_ptr<LogMidiOutput>(new LogMidiOutput(std::move(file)));
+    if (file == nullptr) {
+        if (problem != nullptr) *problem = std::error_code(errno, std::generic_category()).message();
+        return nullptr;
+    }
+    return std::unique_ptr<LogMidiOutput>(new LogMidiOutput(path, std::move(file)));
 }
 
 // The log's times count from the moment the output is ready, after its writer has started:
 // starting a thread takes a few hundred microseconds, which would otherwise show in every
 // time as a delay that the caller never had.
-LogMidiOutput::LogMidiOutput(std::unique_ptr<std::FILE, CloseFile> file) : file_(std::move(file)) {
+LogMidiOutput::LogMidiOutput(std::string path, std::unique_ptr<std::FILE, CloseFile> file)
+    : path_(std::move(path)), file_(std::move(file)) {
     batch_.reserve(kBatchBytes);
     writer_ = std::thread([this] { WriteInBatches(); });
     opened_ = CurrentTimerService().Now();
@@ -56,9 +62,21 @@ bool LogMidiOutput::WriteOut() {
         batch_.reserve(kBatchBytes);
     }
     if (file_ == nullptr) return lines.empty();
-    if (!lines.empty() && std::fwrite(lines.data(), 1, lines.size(), file_.get()) != lines.size()) failed_ = true;
-    if (std::fflush(file_.get()) != 0) failed_ = true;
+    errno = 0;
+    if (!lines.empty() && std::fwrite(lines.data(), 1, lines.size(), file_.get()) != lines.size()) Fail(errno);
+    if (std::fflush(file_.get()) != 0) Fail(errno);
     return !failed_;
+}
+
+void LogMidiOutput::Fail(int error) {
+    if (!failed_ && error != 0) why_ = std::error_code(error, std::generic_category()).message();
+    failed_ = true;
+}
+
+std::string LogMidiOutput::Problem() const {
+    std::lock_guard fileLock(fileMutex_);
+    if (!failed_) return {};
+    return "The log file " + path_ + " could not be written" + (why_.empty() ? std::string() : ": " + why_);
 }
 
 void LogMidiOutput::WriteInBatches() {
@@ -98,7 +116,9 @@ bool LogMidiOutput::Close() {
     StopWriter();
     const bool written = WriteOut();
     std::lock_guard fileLock(fileMutex_);
-    return std::fclose(file_.release()) == 0 && written;
+    errno = 0;
+    if (std::fclose(file_.release()) != 0) Fail(errno);
+    return !failed_ && written;
 }
 
 }  // namespace zamrit

@@ -22,20 +22,23 @@ namespace zamrit {
 class LogMidiOutput final : public MidiOutput {
 public:
     // nullptr when the file can not be created.
-    static std::unique_ptr<LogMidiOutput> Open(const std::string& path);
+    // nullptr, with the reason in `problem` when one is given, when the file can not be created.
+    static std::unique_ptr<LogMidiOutput> Open(const std::string& path, std::string* problem = nullptr);
     ~LogMidiOutput() override;
 
     bool SendShort(std::uint32_t packed) override;
     bool SendLong(std::span<const std::uint8_t> message) override;
     bool Reset() override;
     bool Close() override;
+    std::string Problem() const override;
 
 private:
     struct CloseFile {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
 
-    explicit LogMidiOutput(std::unique_ptr<std::FILE, CloseFile> file);
+    LogMidiOutput(std::string path, std::unique_ptr<std::FILE, CloseFile> file);
+    void Fail(int error);  // under fileMutex_
     bool Append(const std::string& line);
     // Writes the batch out and flushes the file; false when the file refused either.
     bool WriteOut();
@@ -43,9 +46,11 @@ private:
     void StopWriter();
     std::int64_t MicrosecondsSinceOpen() const;
 
-    std::mutex fileMutex_;   // the file; taken before batchMutex_ when both are held
+    const std::string path_;
+    mutable std::mutex fileMutex_;  // the file; taken before batchMutex_ when both are held
     std::unique_ptr<std::FILE, CloseFile> file_;
     bool failed_ = false;    // a write or flush of the file failed (under fileMutex_)
+    std::string why_;        // the system's words for the first failure (under fileMutex_)
     std::mutex batchMutex_;  // the batch, and whether the writer is to stop
     std::condition_variable batchGrew_;
     std::string batch_;

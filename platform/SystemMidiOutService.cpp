@@ -104,8 +104,9 @@ std::unique_ptr<MidiOutput> SystemMidiOutService::OpenMapper(const std::string& 
         return wav;
     }
     if (auto path = ArgumentOf(setting, "log")) {
-        auto log = LogMidiOutput::Open(*path);
-        if (log == nullptr) Failed(named, "the log file " + *path + " can not be written");
+        std::string why;
+        auto log = LogMidiOutput::Open(*path, &why);
+        if (log == nullptr) Failed(named, "the log file " + *path + " can not be written: " + why);
         return log;
     }
     if (auto name = ArgumentOf(setting, "alsa")) {

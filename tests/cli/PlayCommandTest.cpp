@@ -203,6 +203,27 @@ TEST_F(PlayCommandTest, ARenderThatCanNotBeWrittenIsReportedAndTheOldFileStays) 
     EXPECT_EQ(names, (std::vector<std::string>{"piece.dat", "piece.wav"}));
 }
 
+// A file output that fills the disk while the piece plays says which file and why after the
+// device's report, at the end of the piece.
+TEST_F(PlayCommandTest, AFullDiskUnderPlayIsExplainedAfterTheDevicesReport) {
+    const struct {
+        std::string output;
+        std::string limit;  // the shell's ulimit -f, in KiB
+        std::string explanation;
+    } cases[] = {
+        {"wav:out.wav", "4", "The WAV file out.wav could not be written: File too large"},
+        {"log:/dev/full", "unlimited", "The log file /dev/full could not be written: No space left on device"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.output);
+        const auto run = testing::RunShellCommand("cd '" + directory_.string() + "' && (trap '' XFSZ; ulimit -f " +
+                                                  c.limit + "; ZAMRIT_MIDI_OUT=" + c.output + " " + ZAMRIT_DICE +
+                                                  " play piece.dat 2>&1 >/dev/null)");
+        EXPECT_NE(run.out.find("MDCT07000002 Can not close Midi device!\n" + c.explanation), std::string::npos)
+            << run.out;
+    }
+}
+
 TEST_F(PlayCommandTest, SourceIsRequired) {
     EXPECT_EQ(Run("play", "none").status, 2);
     EXPECT_EQ(Run("render piece.dat", "none").status, 2);
