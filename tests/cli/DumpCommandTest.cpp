@@ -133,8 +133,9 @@ TEST_F(DumpCommandTest, VoiceTypeOptionIsKeptOnlyWhenTheFileNamesNone) {
     std::filesystem::path empty = dir_ / "empty.dat";
     { std::ofstream touch(empty); }
     auto run = RunTool("dump empty.dat --voice-type 5", dir_.string());
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.status, 1);  // an empty file is reported
     EXPECT_EQ(nlohmann::ordered_json::parse(run.out)["voiceType"], 5);
+    EXPECT_EQ(run.err, "empty.dat\nThe file is empty.\n");
 
     int status = -1;
     const auto json = Dump(MFiWriter(1).Track(MFiEventWriter()), status, "--voice-type 5");
