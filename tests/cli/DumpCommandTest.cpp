@@ -109,6 +109,7 @@ TEST_F(DumpCommandTest, MissingFileShowsItsNameThenTheOpenError) {
     EXPECT_EQ(run.err, "no-such-file.dat\nGENE01000007 Cant open file!\n");
 }
 
+// The library's lines, then which file they came from.
 TEST_F(DumpCommandTest, WrongIdAndRefusedVoiceTypesAreReportedInOrder) {
     int status = -1;
     auto json = Dump(MFiWriter(4, "MFi!"), status);
@@ -116,7 +117,8 @@ TEST_F(DumpCommandTest, WrongIdAndRefusedVoiceTypesAreReportedInOrder) {
     EXPECT_EQ(json["voiceType"], 251);
     EXPECT_EQ(json["header"]["id"], "MFi!");
     EXPECT_THAT(json["reports"].get<std::vector<std::string>>(),
-                ElementsAre("MFHD21000002 MFi Voice type is wrong!"));
+                ElementsAre("MFHD21000002 MFi Voice type is wrong!",
+                            "The reports above came from the file melody.dat."));
 
     // Bytes that are no text still give valid JSON.
     json = Dump(MFiWriter(4, "\xFF\xFE\x01m"), status);
@@ -126,7 +128,8 @@ TEST_F(DumpCommandTest, WrongIdAndRefusedVoiceTypesAreReportedInOrder) {
     EXPECT_EQ(json["voiceType"], 6);
     EXPECT_EQ(json["trackCount"], 0);
     EXPECT_THAT(json["reports"].get<std::vector<std::string>>(),
-                ElementsAre("MFDT20000003 Voice of loaded file and voice of setting does not match."));
+                ElementsAre("MFDT20000003 Voice of loaded file and voice of setting does not match.",
+                            "The reports above came from the file melody.dat."));
 }
 
 TEST_F(DumpCommandTest, VoiceTypeOptionIsKeptOnlyWhenTheFileNamesNone) {
