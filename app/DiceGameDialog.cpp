@@ -462,10 +462,30 @@ constexpr const char* kOutputKey = "output";
 
 QSettings GameSettings() { return QSettings(QStringLiteral("zamrit-dice-game"), QStringLiteral("ZamritDiceGame")); }
 
+// What the Output menu stores: the built-in synthesizer or an ALSA port.
+bool IsMenuChoice(const std::string& value) {
+    constexpr std::string_view kAlsa = "alsa:";
+    return value == "synth" || (value.size() > kAlsa.size() && value.starts_with(kAlsa));
+}
+
 }  // namespace
 
 void DiceGameDialog::ApplySavedOutput() {
-    SystemMidiOutputs().SetChosenOutput(GameSettings().value(kOutputKey).toString().toStdString());
+    // The settings file is the user's to edit, or anybody's to damage: only a value the menu
+    // could have stored is taken. A file path (log:PATH, wav:PATH) would make Play overwrite
+    // that file.
+    const QSettings settings = GameSettings();
+    const QVariant saved = settings.value(kOutputKey);
+    const std::string value = saved.toString().toStdString();
+    const bool unset = !saved.isValid() || (saved.typeId() == QMetaType::QString && value.empty());
+    if (unset || IsMenuChoice(value)) {
+        SystemMidiOutputs().SetChosenOutput(value);
+        return;
+    }
+    SystemMidiOutputs().SetChosenOutput("");
+    const std::string shown = saved.typeId() == QMetaType::QString ? value : saved.toStringList().join(QLatin1Char(',')).toStdString();
+    ShowErrorMessage("The saved output \"" + shown + "\" in " + settings.fileName().toStdString() +
+                     " is not one the Output menu chooses (synth or alsa:PORT): it is ignored.");
 }
 
 void DiceGameDialog::RefreshOutputMenu() {
