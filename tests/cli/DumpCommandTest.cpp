@@ -146,5 +146,30 @@ TEST_F(DumpCommandTest, VoiceTypeOptionIsKeptOnlyWhenTheFileNamesNone) {
     EXPECT_EQ(RunTool("dump melody.dat --voice-type x", dir_.string()).status, 2);
 }
 
+// A file of thousands of bad commands: standard error has every line, the JSON the first
+// thousand of them and the count of the others, after the list.
+TEST_F(DumpCommandTest, TheJsonListsTheFirstThousandReportsAndCountsTheRest) {
+    MFiEventWriter unknown;
+    for (int command = 0; command < 1500; ++command) unknown.Command(0, 0x01, 0);
+    MFiWriter file(4);
+    file.InfoText("vers", "0200").Track(unknown);
+    for (int track = 1; track < 4; ++track) file.Track(MFiEventWriter());
+    ASSERT_TRUE(file.WriteFile(dir_ / "melody.dat"));
+
+    const auto run = RunTool("dump melody.dat", dir_.string());
+    EXPECT_EQ(run.status, 1);
+    const std::vector<std::string> lines = testing::Lines(run.err);
+    ASSERT_GT(lines.size(), 1001U);
+    const auto json = nlohmann::ordered_json::parse(run.out);
+    ASSERT_TRUE(json["reports"].is_array());
+    EXPECT_EQ(json["reports"].get<std::vector<std::string>>(),
+              std::vector<std::string>(lines.begin(), lines.begin() + 1000));
+    EXPECT_EQ(json["reportsNotListed"], lines.size() - 1000);
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : json.items()) keys.push_back(key);
+    EXPECT_THAT(keys, ElementsAre("file", "voiceType", "trackCount", "header", "info", "tracks",
+                                  "reports", "reportsNotListed"));
+}
+
 }  // namespace
 }  // namespace zamrit
