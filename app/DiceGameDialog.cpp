@@ -38,6 +38,7 @@
 #include "midiseq/MidiFileWriter.h"
 #include "platform/AlsaMidiOutput.h"
 #include "platform/HelpViewer.h"
+#include "platform/ScopedReportBatch.h"
 #include "platform/SystemMidiOutService.h"
 #include "platform/TimerService.h"
 #include "platform/WaitHook.h"
@@ -163,7 +164,11 @@ void DiceGameDialog::SetItemInt(int id, std::int32_t value) {
     if (auto* label = qobject_cast<QLabel*>(Item(id))) label->setText(QString::number(value));
 }
 
+// Each action of the window shows its reports together, in one box, once it is over: a
+// piece composed of broken files can raise thousands.
+
 void DiceGameDialog::ThrowDice() {
+    const ScopedReportBatch oneBox;
     const DiceState::Labels labels =
         dice_.Throw(PieceFormFromIndex(formCombo_->currentIndex()), random_);
     for (int bar = 1; bar <= DiceState::kBars; ++bar) {
@@ -185,6 +190,7 @@ void DiceGameDialog::UpdateScore() {
 }
 
 void DiceGameDialog::OnScore() {
+    const ScopedReportBatch oneBox;
     if (scoreWindow_ == nullptr) {
         // A window of the dialog's own, so that the modal dialog does not block its input.
         scoreWindow_ = std::make_unique<ScoreWindow>(this);
@@ -227,6 +233,7 @@ std::int32_t PieceEnd(const MobileData& melody) {
 }  // namespace
 
 void DiceGameDialog::OnPlay() {
+    const ScopedReportBatch oneBox;
     const auto folder = FindMeasures();
     if (!folder) return;
     PlaybackHandoff& handoff = PlaybackHandoff::Instance();
@@ -289,6 +296,7 @@ void DiceGameDialog::HighlightBar(std::uint32_t playback, int bar) {
 }
 
 void DiceGameDialog::OnStop() {
+    const ScopedReportBatch oneBox;
     StopPlayback();
     HighlightBar(playback_, kNoBar);
     playButton_->setEnabled(true);
@@ -432,6 +440,7 @@ void DiceGameDialog::CreateMenuActions() {
     connect(saveMidiAction_, &QAction::triggered, this, [this] {
         const QString path = fileChooser_(SuggestedName() + QStringLiteral(".mid"),
                                           QStringLiteral("Standard MIDI files (*.mid *.midi)"));
+        const ScopedReportBatch oneBox;
         if (!path.isEmpty()) SaveAsMidi(path);
     });
     saveWavAction_ = new QAction(QStringLiteral("Save as &WAV…"), this);
@@ -439,6 +448,7 @@ void DiceGameDialog::CreateMenuActions() {
     connect(saveWavAction_, &QAction::triggered, this, [this] {
         const QString path = fileChooser_(SuggestedName() + QStringLiteral(".wav"),
                                           QStringLiteral("WAV audio files (*.wav)"));
+        const ScopedReportBatch oneBox;
         if (!path.isEmpty()) SaveAsWav(path);
     });
     QAction* scoreAction = new QAction(QStringLiteral("&Score"), this);
@@ -534,11 +544,15 @@ void DiceGameDialog::StopPlayback() {
 }
 
 void DiceGameDialog::done(int result) {
+    // What stopping reports is held while the window goes (no box flashes up and vanishes with
+    // it), and is shown when it is next shown, or written to standard error at the end.
+    const ScopedReportBatch oneBox;
     StopPlayback();
     QDialog::done(result);
 }
 
 void DiceGameDialog::OnHelp() {
+    const ScopedReportBatch oneBox;
     helpViewer_.DisplayTopic(this, std::string(texts::kHelpFile), std::string(texts::kHelpTopic));
 }
 
