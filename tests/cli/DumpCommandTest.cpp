@@ -162,8 +162,10 @@ TEST_F(DumpCommandTest, TheJsonListsTheFirstThousandReportsAndCountsTheRest) {
     ASSERT_GT(lines.size(), 1001U);
     const auto json = nlohmann::ordered_json::parse(run.out);
     ASSERT_TRUE(json["reports"].is_array());
+    ASSERT_EQ(json["reports"].size(), 1000U);
     EXPECT_EQ(json["reports"].get<std::vector<std::string>>(),
               std::vector<std::string>(lines.begin(), lines.begin() + 1000));
+    ASSERT_TRUE(json.contains("reportsNotListed"));
     EXPECT_EQ(json["reportsNotListed"], lines.size() - 1000);
     std::vector<std::string> keys;
     for (const auto& [key, value] : json.items()) keys.push_back(key);
