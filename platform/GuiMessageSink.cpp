@@ -39,7 +39,7 @@ bool GuiMessageSink::OnGuiThread() {
 
 QString GuiMessageSink::BoxText(const std::vector<std::string>& lines) {
     if (lines.size() <= kShownLines) return Joined(lines, lines.size());
-    return QStringLiteral("%1 reports; the first %2:\n\n%3\n\n...and %4 more (Show Details... lists them all).")
+    return QStringLiteral("%1 report lines; the first %2:\n\n%3\n\n...and %4 more (Show Details... lists them all).")
         .arg(lines.size())
         .arg(kShownLines)
         .arg(Joined(lines, kShownLines))

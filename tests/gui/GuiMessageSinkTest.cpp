@@ -80,12 +80,12 @@ TEST(GuiMessageSinkTest, TheReportsOfABatchComeTogetherInOneBoxThatLeavesTheWind
     EXPECT_EQ(box->icon(), QMessageBox::Warning);
     EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
     EXPECT_EQ(box->text(), GuiMessageSink::BoxText(lines));
-    EXPECT_TRUE(box->text().startsWith(QStringLiteral("20 reports; the first 8:\n\n") + Listed(NumberedLines(8))));
+    EXPECT_TRUE(box->text().startsWith(QStringLiteral("20 report lines; the first 8:\n\n") + Listed(NumberedLines(8))));
     EXPECT_TRUE(box->text().endsWith(QStringLiteral("...and 12 more (Show Details... lists them all).")));
     EXPECT_EQ(box->detailedText(), Listed(lines));
 
     sink.Show("MDPL23000004 Invalid data");  // not in a batch: added to the open box, no wait
-    QTRY_VERIFY(box->text().startsWith(QStringLiteral("21 reports")));
+    QTRY_VERIFY(box->text().startsWith(QStringLiteral("21 report lines")));
     EXPECT_EQ(VisibleBoxes().size(), 1U);
     EXPECT_TRUE(box->detailedText().endsWith(QStringLiteral("\nMDPL23000004 Invalid data")));
 
@@ -115,7 +115,7 @@ TEST(GuiMessageSinkTest, AStormFromOtherThreadsFillsOneBoxAndTheThreadsGoOn) {
         });
     }
     for (std::thread& reporter : reporters) reporter.join();  // without a single OK
-    QTRY_VERIFY(sink.ReportBox() != nullptr && sink.ReportBox()->text().startsWith(QStringLiteral("10000 reports")));
+    QTRY_VERIFY(sink.ReportBox() != nullptr && sink.ReportBox()->text().startsWith(QStringLiteral("10000 report lines")));
     EXPECT_EQ(VisibleBoxes().size(), 1U);
     EXPECT_EQ(sink.ReportBox()->detailedText().count(QLatin1Char('\n')), 2 * kPerThread - 1);
 }
