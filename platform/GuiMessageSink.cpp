@@ -1,6 +1,6 @@
 #include "platform/GuiMessageSink.h"
 
-#include <utility>
+#include <iterator>
 
 #include <QCoreApplication>
 #include <QThread>
