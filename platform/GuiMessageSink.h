@@ -28,8 +28,9 @@ namespace zamrit {
 //  - a line that comes while the report box is open is added to it.
 // The report box lists the first lines and how many there are, with every line behind its
 // "Show Details..."; it is not modal, so the window's Quit, Escape and close box work while
-// it is up. While the owner window is hidden (closing), held lines wait for it. Once Shutdown has been called (the event loop is about to end), lines go to
-// standard error instead, and so do lines still held.
+// it is up. While the owner window is hidden (closing), held lines wait for it. Once Shutdown
+// has been called (the event loop is about to end), lines go to standard error instead, and
+// so do lines still held.
 class GuiMessageSink final : public MessageSink {
 public:
     // How many lines the report box shows before "Show Details...".
