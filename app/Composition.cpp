@@ -2,7 +2,9 @@
 
 #include "app/MeasureFolder.h"
 #include "app/MeasureOrder.h"
+#include "melody/ErrorReporting.h"
 #include "mfi/MFiData.h"
+#include "platform/ThreadReportWatch.h"
 
 namespace zamrit {
 namespace {
@@ -21,6 +23,17 @@ BarEnds ComposeForm(PieceForm form, const std::array<std::int32_t, DiceState::kB
 
 }  // namespace
 
+std::string ReportsCameFromLine(const std::string& path) {
+    return "The reports above came from the file " + path + ".";
+}
+
+std::unique_ptr<MFiData> LoadMelodyFile(const std::string& path, std::int32_t voiceType) {
+    const ThreadReportWatch watch;
+    auto melody = std::make_unique<MFiData>(path, voiceType);
+    if (watch.Count() > 0 && watch.First() != path) ShowErrorMessage(ReportsCameFromLine(path));
+    return melody;
+}
+
 BarEnds AppendMeasures(std::span<const std::string> fileNames, MFiData& target) {
     BarEnds ends;
     MFiTrack* piece = target.GetTrack(0);
@@ -28,8 +41,8 @@ BarEnds AppendMeasures(std::span<const std::string> fileNames, MFiData& target) 
     std::int64_t end = 0;
     for (const auto& event : piece->trackData->Events()) end += event.delta;
     for (const std::string& name : fileNames) {
-        const MFiData measure(name, kMeasureVoiceType);
-        if (const MFiTrack* bar = measure.GetTrack(0)) {
+        const std::unique_ptr<MFiData> measure = LoadMelodyFile(name, kMeasureVoiceType);
+        if (const MFiTrack* bar = measure->GetTrack(0)) {
             piece->Append(*bar);
             for (const auto& event : bar->trackData->Events()) end += event.delta;
         }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -18,9 +19,17 @@ class MFiData;
 // event, one entry per measure file in playing order.
 using BarEnds = std::vector<std::int64_t>;
 
+// Loads a measure or melody file. When loading it raised reports that do not already name it
+// (a file that can't be opened or is empty shows its name first), one more line after them
+// says which file they came from: the library's own lines say only what was wrong.
+std::unique_ptr<MFiData> LoadMelodyFile(const std::string& path, std::int32_t voiceType);
+
+// That line, for the file `path`.
+std::string ReportsCameFromLine(const std::string& path);
+
 // Joins measure files into one melody: track 0 of each file, in order, appended to track 0
-// of the target. A file that can't be read (reported by the loading) or has no track adds
-// nothing, and the next measure follows the one before it. Returns where each bar ends.
+// of the target. A file that can't be read (reported by the loading, with the file's name) or
+// has no track adds nothing, and the next measure follows the one before it. Returns where each bar ends.
 BarEnds AppendMeasures(std::span<const std::string> fileNames, MFiData& target);
 
 // The thrown piece of the form: its measure files in playing order, from `folder` (the

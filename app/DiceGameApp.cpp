@@ -1,7 +1,10 @@
 #include "app/DiceGameApp.h"
 
+#include <optional>
+
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QTimer>
 
 #include "app/AppIcon.h"
 #include "app/DiceGameDialog.h"
@@ -11,6 +14,7 @@
 #include "platform/GuiWaitHook.h"
 #include "platform/HelpViewer.h"
 #include "platform/MessageSink.h"
+#include "platform/ScopedReportBatch.h"
 
 namespace zamrit {
 
@@ -28,10 +32,15 @@ bool DiceGameApp::InitInstance() {
     GuiWaitHook servingWait;
     ScopedWaitHook waitsServeTheWindow(servingWait);
     HelpViewer helpViewer;
-    DiceGameDialog::ApplySavedOutput();
     {
+        // What the start reports (a saved output that is ignored) is shown over the window,
+        // once it is up, instead of in a box before it.
+        std::optional<ScopedReportBatch> starting(std::in_place);
+        DiceGameDialog::ApplySavedOutput();  // before the dialog: its Output menu marks it
         DiceGameDialog dialog(helpViewer);
         messageSink.SetOwner(&dialog);
+        starting.reset();
+        QTimer::singleShot(0, &dialog, [&messageSink] { messageSink.ShowHeldLines(); });
         dialog.exec();  // closing stops any playback and waits for it
         messageSink.SetOwner(nullptr);
     }

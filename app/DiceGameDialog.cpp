@@ -37,6 +37,7 @@
 #include "platform/AlsaMidiOutput.h"
 #include "platform/AtomicFileWriter.h"
 #include "platform/HelpViewer.h"
+#include "platform/ScopedReportBatch.h"
 #include "platform/SystemMidiOutService.h"
 #include "platform/TimerService.h"
 #include "platform/WaitHook.h"
@@ -162,7 +163,11 @@ void DiceGameDialog::SetItemInt(int id, std::int32_t value) {
     if (auto* label = qobject_cast<QLabel*>(Item(id))) label->setText(QString::number(value));
 }
 
+// Each action of the window shows its reports together, in one box, once it is over: a
+// piece composed of broken files can raise thousands.
+
 void DiceGameDialog::ThrowDice() {
+    const ScopedReportBatch oneBox;
     const DiceState::Labels labels =
         dice_.Throw(PieceFormFromIndex(formCombo_->currentIndex()), random_);
     for (int bar = 1; bar <= DiceState::kBars; ++bar) {
@@ -184,6 +189,7 @@ void DiceGameDialog::UpdateScore() {
 }
 
 void DiceGameDialog::OnScore() {
+    const ScopedReportBatch oneBox;
     if (scoreWindow_ == nullptr) {
         // A window of the dialog's own, so that the modal dialog does not block its input.
         scoreWindow_ = std::make_unique<ScoreWindow>(this);
@@ -226,6 +232,7 @@ std::int32_t PieceEnd(const MobileData& melody) {
 }  // namespace
 
 void DiceGameDialog::OnPlay() {
+    const ScopedReportBatch oneBox;
     const auto folder = FindMeasures();
     if (!folder) return;
     PlaybackHandoff& handoff = PlaybackHandoff::Instance();
@@ -288,6 +295,7 @@ void DiceGameDialog::HighlightBar(std::uint32_t playback, int bar) {
 }
 
 void DiceGameDialog::OnStop() {
+    const ScopedReportBatch oneBox;
     StopPlayback();
     HighlightBar(playback_, kNoBar);
     playButton_->setEnabled(true);
@@ -412,6 +420,7 @@ void DiceGameDialog::CreateMenuActions() {
     connect(saveMidiAction_, &QAction::triggered, this, [this] {
         const QString path = fileChooser_(SuggestedName() + QStringLiteral(".mid"),
                                           QStringLiteral("Standard MIDI files (*.mid *.midi)"));
+        const ScopedReportBatch oneBox;
         if (!path.isEmpty()) SaveAsMidi(path);
     });
     saveWavAction_ = new QAction(QStringLiteral("Save as &WAV…"), this);
@@ -419,6 +428,7 @@ void DiceGameDialog::CreateMenuActions() {
     connect(saveWavAction_, &QAction::triggered, this, [this] {
         const QString path = fileChooser_(SuggestedName() + QStringLiteral(".wav"),
                                           QStringLiteral("WAV audio files (*.wav)"));
+        const ScopedReportBatch oneBox;
         if (!path.isEmpty()) SaveAsWav(path);
     });
     QAction* scoreAction = new QAction(QStringLiteral("&Score"), this);
@@ -442,10 +452,30 @@ constexpr const char* kOutputKey = "output";
 
 QSettings GameSettings() { return QSettings(QStringLiteral("zamrit-dice-game"), QStringLiteral("ZamritDiceGame")); }
 
+// What the Output menu stores: the built-in synthesizer or an ALSA port.
+bool IsMenuChoice(const std::string& value) {
+    constexpr std::string_view kAlsa = "alsa:";
+    return value == "synth" || (value.size() > kAlsa.size() && value.starts_with(kAlsa));
+}
+
 }  // namespace
 
 void DiceGameDialog::ApplySavedOutput() {
-    SystemMidiOutputs().SetChosenOutput(GameSettings().value(kOutputKey).toString().toStdString());
+    // The settings file is the user's to edit, or anybody's to damage: only a value the menu
+    // could have stored is taken. A file path (log:PATH, wav:PATH) would make Play overwrite
+    // that file.
+    const QSettings settings = GameSettings();
+    const QVariant saved = settings.value(kOutputKey);
+    const std::string value = saved.toString().toStdString();
+    const bool unset = !saved.isValid() || (saved.typeId() == QMetaType::QString && value.empty());
+    if (unset || IsMenuChoice(value)) {
+        SystemMidiOutputs().SetChosenOutput(value);
+        return;
+    }
+    SystemMidiOutputs().SetChosenOutput("");
+    const std::string shown = saved.typeId() == QMetaType::QString ? value : saved.toStringList().join(QLatin1Char(',')).toStdString();
+    ShowErrorMessage("The saved output \"" + shown + "\" in " + settings.fileName().toStdString() +
+                     " is not one the Output menu chooses (synth or alsa:PORT): it is ignored.");
 }
 
 void DiceGameDialog::RefreshOutputMenu() {
@@ -494,11 +524,15 @@ void DiceGameDialog::StopPlayback() {
 }
 
 void DiceGameDialog::done(int result) {
+    // What stopping reports is held while the window goes (no box flashes up and vanishes with
+    // it), and is shown when it is next shown, or written to standard error at the end.
+    const ScopedReportBatch oneBox;
     StopPlayback();
     QDialog::done(result);
 }
 
 void DiceGameDialog::OnHelp() {
+    const ScopedReportBatch oneBox;
     helpViewer_.DisplayTopic(this, std::string(texts::kHelpFile), std::string(texts::kHelpTopic));
 }
 

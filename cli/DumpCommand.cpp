@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "app/Composition.h"
 #include "cli/EventJson.h"
 #include "cli/JsonOutput.h"
 #include "mfi/MFiData.h"
@@ -52,7 +53,8 @@ nlohmann::ordered_json TracksAsJson(const MFiData& data) {
 }
 
 nlohmann::ordered_json DumpAsJson(const DumpOptions& options, const RecordingMessageSink& reports) {
-    const MFiData data(options.file, options.voiceType);
+    const std::unique_ptr<MFiData> loaded = LoadMelodyFile(options.file, options.voiceType);
+    const MFiData& data = *loaded;
     return {
         {"file", options.file},
         {"voiceType", data.voiceType},

@@ -30,4 +30,22 @@ nlohmann::ordered_json EventsToJson(std::span<const MusicEvent> events) {
 
 nlohmann::ordered_json ReportsToJson(const RecordingMessageSink& reports) { return reports.Lines(); }
 
+std::optional<nlohmann::ordered_json> WithReportsCut(const nlohmann::ordered_json& document) {
+    if (!document.is_object()) return std::nullopt;
+    const auto reports = document.find("reports");
+    if (reports == document.end() || !reports->is_array() || reports->size() <= kListedReports) {
+        return std::nullopt;
+    }
+    nlohmann::ordered_json cut = nlohmann::ordered_json::object();
+    for (const auto& [key, value] : document.items()) {
+        if (key != "reports") {
+            cut[key] = value;
+            continue;
+        }
+        cut[key] = nlohmann::ordered_json(value.begin(), value.begin() + static_cast<std::ptrdiff_t>(kListedReports));
+        cut["reportsNotListed"] = value.size() - kListedReports;
+    }
+    return cut;
+}
+
 }  // namespace zamrit

@@ -6,11 +6,14 @@
 #include <iostream>
 #include <string>
 
+#include "cli/EventJson.h"
+
 namespace zamrit {
 
 bool PrintJson(std::string_view command, const nlohmann::ordered_json& document) {
+    const std::optional<nlohmann::ordered_json> cut = WithReportsCut(document);
     const std::string text =
-        document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + '\n';
+        (cut ? *cut : document).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + '\n';
     errno = 0;
     const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
                          std::fflush(stdout) == 0;

@@ -50,8 +50,7 @@ std::optional<PieceForm> SourceOptions::Form() const {
 
 SourcePiece SourceOptions::Build() const {
     if (Given(fileOption_)) {
-        const MFiData melodyFile(file_, kComposedVoiceType);
-        return Transfer(melodyFile);
+        return Transfer(*LoadMelodyFile(file_, kComposedVoiceType));
     }
     MFiData composed(kComposedVoiceType, kCapacity);
     if (Given(measuresOption_)) {

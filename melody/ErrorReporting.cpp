@@ -6,6 +6,7 @@
 
 #include "melody/ModuleReporter.h"
 #include "platform/MessageSink.h"
+#include "platform/ThreadReportWatch.h"
 
 namespace zamrit {
 namespace {
@@ -38,7 +39,10 @@ std::string FormatReportLine(std::string_view tag, ErrorCode code, std::string_v
     return line;
 }
 
-void ShowErrorMessage(const std::string& text) { CurrentMessageSink().Show(text); }
+void ShowErrorMessage(const std::string& text) {
+    ThreadReportWatch::Note(text);
+    CurrentMessageSink().Show(text);
+}
 
 void ReportGeneralError(ErrorCode code) { kGeneralReporter.Report(code); }
 

@@ -29,9 +29,14 @@ public:
     std::uint32_t capacity;      // the most that a load reads
 };
 
+// The line after the name of a file that holds no byte.
+inline constexpr const char* kEmptyFileText = "The file is empty.";
+
 // Reads at most `capacity` bytes from the start of the file `name` (a bare name is looked up
-// in the current directory) into `buffer`. A file that can't be opened shows its name, then
-// GENE01000007, leaves the buffer empty and gives 0. With a capacity of 0xF0000, a file that
+// in the current directory) into `buffer`. Only a regular file is read: a file that can't be
+// opened, or is no regular file (a FIFO, a device, a directory), shows its name, then
+// GENE01000007, leaves the buffer empty and gives 0; it never waits for a writer. A file
+// without a byte shows its name, then kEmptyFileText, and gives 1. With a capacity of 0xF0000, a file that
 // fills it is reported with GENE0100000A; the bytes read stay.
 std::int32_t LoadFile(const std::string& name, FileBuffer& buffer, std::uint32_t capacity);
 

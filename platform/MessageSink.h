@@ -5,8 +5,8 @@
 namespace zamrit {
 
 // Where the library's report lines go: a message box in the game, standard error in the
-// command-line tool, a recorder in tests. Show returns once the user has seen the line
-// (for a message box: once OK has been pressed); it may be called from any thread.
+// command-line tool, a recorder in tests. Show may be called from any thread; it returns
+// once the line has been shown or is held to be shown (GuiMessageSink says when).
 class MessageSink {
 public:
     MessageSink() = default;
@@ -15,6 +15,12 @@ public:
     virtual ~MessageSink() = default;
 
     virtual void Show(const std::string& line) = 0;
+
+    // The lines shown on this thread between the two calls are the reports of one action
+    // (a press of Play, a save), which a sink may show together once it is over. Calls pair
+    // and may nest. A sink that writes each line as it comes does nothing here.
+    virtual void BeginBatch() {}
+    virtual void EndBatch() {}
 };
 
 // The process-wide sink. Until one is installed, lines go to standard error.

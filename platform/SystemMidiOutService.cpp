@@ -94,7 +94,9 @@ std::unique_ptr<MidiOutput> SystemMidiOutService::OpenSynth() {
 }
 
 std::unique_ptr<MidiOutput> SystemMidiOutService::OpenMapper(const std::string& setting) {
-    const std::string named = "ZAMRIT_MIDI_OUT=" + setting;
+    // Named as where it came from: the environment, or the game's Output menu.
+    const bool fromMenu = !setting_ && !EnvironmentSetting();
+    const std::string named = (fromMenu ? "the Output menu's choice " : "ZAMRIT_MIDI_OUT=") + setting;
     if (setting.empty() || setting == "synth") return OpenSynth();
     if (auto path = ArgumentOf(setting, "wav")) {
         // On a manual clock nothing paces the file: it grows as the clock is moved.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include <unistd.h>
 
@@ -94,6 +95,37 @@ TEST_F(CompositionTest, ADanceJoinsTwentyFourAndAMissingMeasureIsLeftOut) {
     EXPECT_THAT(reports.Lines(), ElementsAre(missing, "GENE01000007 Cant open file!"));
     names.erase(names.begin() + 20);
     EXPECT_EQ(TrackZero(piece), Joined(names));
+}
+
+// The library's lines say what was wrong; the composition adds after them which file it was,
+// unless the lines name the file already (a file that can't be opened or is empty).
+TEST_F(CompositionTest, TheReportsOfAMeasureFileAreFollowedByItsName) {
+    const DiceState dice = Thrown(PieceForm::Dance, 5);
+    std::vector<std::string> names = MeasureOrder(PieceForm::Dance, dice);
+    ASSERT_TRUE(testing::WriteMeasureFiles(".", names));
+    const std::string wrongId = names[3];
+    const std::string empty = names[7];
+    ASSERT_TRUE(MFiWriter(4, "MELO").Track(MFiEventWriter()).WriteFile(wrongId));
+    std::ofstream{empty, std::ios::trunc};
+    std::filesystem::remove(names[9]);
+
+    const std::string missing = names[9];
+    std::vector<std::string> expected;
+    for (const std::string& name : names) {  // a file may come more than once in a piece
+        if (name == wrongId) {
+            expected.insert(expected.end(), {"MFHD21000002 MFi Voice type is wrong!",
+                                             "The reports above came from the file " + wrongId + "."});
+        } else if (name == empty) {
+            expected.insert(expected.end(), {empty, "The file is empty."});
+        } else if (name == missing) {
+            expected.insert(expected.end(), {missing, "GENE01000007 Cant open file!"});
+        }
+    }
+
+    RecordedReports reports;
+    MFiData piece(4, 0x60000);
+    ComposeDance(dice.firstDie, dice.secondDie, piece);
+    EXPECT_EQ(reports.Lines(), expected);
 }
 
 }  // namespace

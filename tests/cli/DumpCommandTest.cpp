@@ -109,6 +109,7 @@ TEST_F(DumpCommandTest, MissingFileShowsItsNameThenTheOpenError) {
     EXPECT_EQ(run.err, "no-such-file.dat\nGENE01000007 Cant open file!\n");
 }
 
+// The library's lines, then which file they came from.
 TEST_F(DumpCommandTest, WrongIdAndRefusedVoiceTypesAreReportedInOrder) {
     int status = -1;
     auto json = Dump(MFiWriter(4, "MFi!"), status);
@@ -116,7 +117,8 @@ TEST_F(DumpCommandTest, WrongIdAndRefusedVoiceTypesAreReportedInOrder) {
     EXPECT_EQ(json["voiceType"], 251);
     EXPECT_EQ(json["header"]["id"], "MFi!");
     EXPECT_THAT(json["reports"].get<std::vector<std::string>>(),
-                ElementsAre("MFHD21000002 MFi Voice type is wrong!"));
+                ElementsAre("MFHD21000002 MFi Voice type is wrong!",
+                            "The reports above came from the file melody.dat."));
 
     // Bytes that are no text still give valid JSON.
     json = Dump(MFiWriter(4, "\xFF\xFE\x01m"), status);
@@ -126,20 +128,49 @@ TEST_F(DumpCommandTest, WrongIdAndRefusedVoiceTypesAreReportedInOrder) {
     EXPECT_EQ(json["voiceType"], 6);
     EXPECT_EQ(json["trackCount"], 0);
     EXPECT_THAT(json["reports"].get<std::vector<std::string>>(),
-                ElementsAre("MFDT20000003 Voice of loaded file and voice of setting does not match."));
+                ElementsAre("MFDT20000003 Voice of loaded file and voice of setting does not match.",
+                            "The reports above came from the file melody.dat."));
 }
 
 TEST_F(DumpCommandTest, VoiceTypeOptionIsKeptOnlyWhenTheFileNamesNone) {
     std::filesystem::path empty = dir_ / "empty.dat";
     { std::ofstream touch(empty); }
     auto run = RunTool("dump empty.dat --voice-type 5", dir_.string());
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.status, 1);  // an empty file is reported
     EXPECT_EQ(nlohmann::ordered_json::parse(run.out)["voiceType"], 5);
+    EXPECT_EQ(run.err, "empty.dat\nThe file is empty.\n");
 
     int status = -1;
     const auto json = Dump(MFiWriter(1).Track(MFiEventWriter()), status, "--voice-type 5");
     EXPECT_EQ(json["voiceType"], 1);
     EXPECT_EQ(RunTool("dump melody.dat --voice-type x", dir_.string()).status, 2);
+}
+
+// A file of thousands of bad commands: standard error has every line, the JSON the first
+// thousand of them and the count of the others, after the list.
+TEST_F(DumpCommandTest, TheJsonListsTheFirstThousandReportsAndCountsTheRest) {
+    MFiEventWriter unknown;
+    for (int command = 0; command < 1500; ++command) unknown.Command(0, 0x01, 0);
+    MFiWriter file(4);
+    file.InfoText("vers", "0200").Track(unknown);
+    for (int track = 1; track < 4; ++track) file.Track(MFiEventWriter());
+    ASSERT_TRUE(file.WriteFile(dir_ / "melody.dat"));
+
+    const auto run = RunTool("dump melody.dat", dir_.string());
+    EXPECT_EQ(run.status, 1);
+    const std::vector<std::string> lines = testing::Lines(run.err);
+    ASSERT_GT(lines.size(), 1001U);
+    const auto json = nlohmann::ordered_json::parse(run.out);
+    ASSERT_TRUE(json["reports"].is_array());
+    ASSERT_EQ(json["reports"].size(), 1000U);
+    EXPECT_EQ(json["reports"].get<std::vector<std::string>>(),
+              std::vector<std::string>(lines.begin(), lines.begin() + 1000));
+    ASSERT_TRUE(json.contains("reportsNotListed"));
+    EXPECT_EQ(json["reportsNotListed"], lines.size() - 1000);
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : json.items()) keys.push_back(key);
+    EXPECT_THAT(keys, ElementsAre("file", "voiceType", "trackCount", "header", "info", "tracks",
+                                  "reports", "reportsNotListed"));
 }
 
 }  // namespace

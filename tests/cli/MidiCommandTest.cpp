@@ -255,6 +255,17 @@ TEST_F(MidiCommandTest, AMissingFileIsReportedAndTheOutputStaysWhole) {
     EXPECT_EQ(json["state"], 1);
 }
 
+// A measure file of no byte is reported with its name; it does not pass as a silent bar.
+TEST_F(MidiCommandTest, AnEmptyMeasureFileIsReportedWithItsName) {
+    ASSERT_TRUE(testing::WriteMeasureFiles(directory_, {"MN_02_01.dat"}));
+    std::ofstream{directory_ / "MN_07_01.dat"};
+    const auto run = Run("midi --measures MN_02_01.dat MN_07_01.dat");
+    EXPECT_EQ(run.status, 1);
+    const auto json = nlohmann::json::parse(run.out);
+    EXPECT_THAT(json["reports"], ElementsAre("MN_07_01.dat", "The file is empty."));
+    EXPECT_EQ(run.err, "MN_07_01.dat\nThe file is empty.\n");
+}
+
 TEST_F(MidiCommandTest, AFileThatCanNotBeWrittenIsReported) {
     ASSERT_TRUE(testing::WriteMeasureFiles(directory_, {"MN_02_01.dat"}));
     const auto run = Run("midi --measures MN_02_01.dat -o no-such-folder/out.mid");

@@ -264,5 +264,49 @@ TEST_F(DiceGameDialogTest, OutputMenuChoosesKeepsAndYieldsToTheEnvironment) {
     std::filesystem::remove_all(settings);
 }
 
+// The settings file is anybody's to edit: only what the Output menu stores (the synthesizer or
+// an ALSA port) is taken from it. Anything else, a file that Play would overwrite above all,
+// is ignored with one message naming the settings file.
+TEST_F(DiceGameDialogTest, ASavedOutputIsTakenOnlyWhenTheOutputMenuCouldHaveStoredIt) {
+    const auto folder = std::filesystem::temp_directory_path() / ("zamrit-saved-output-" + std::to_string(::getpid()));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(folder.string()));
+    const char* previous = std::getenv(SystemMidiOutService::kSettingName);
+    const std::string environment = previous != nullptr ? previous : "";
+    ::unsetenv(SystemMidiOutService::kSettingName);
+    const std::string victim = (folder / "victim.txt").string();
+    struct Case {
+        std::string saved, taken;
+        bool reported;
+    };
+    const Case cases[] = {
+        {"synth", "synth", false}, {"alsa:Midi Through", "alsa:Midi Through", false}, {"", "", false},
+        {"log:" + victim, "", true}, {"wav:" + victim, "", true}, {"none", "", true},
+        {"alsa:", "", true},         {"fluid", "", true},
+    };
+    for (const Case& c : cases) {
+        QSettings settings(QStringLiteral("zamrit-dice-game"), QStringLiteral("ZamritDiceGame"));
+        settings.setValue(QStringLiteral("output"), QString::fromStdString(c.saved));
+        settings.sync();
+        SystemMidiOutputs().SetChosenOutput("synth");  // left over: the saved value replaces it
+        testing::RecordedReports reports;
+        DiceGameDialog::ApplySavedOutput();
+        EXPECT_EQ(SystemMidiOutputs().Setting(), c.taken) << c.saved;
+        if (!c.reported) {
+            EXPECT_TRUE(reports.Lines().empty()) << c.saved;
+            continue;
+        }
+        ASSERT_EQ(reports.Lines().size(), 1U) << c.saved;
+        const std::string line = reports.Lines()[0];
+        EXPECT_NE(line.find(settings.fileName().toStdString()), std::string::npos) << line;
+        EXPECT_NE(line.find('"' + c.saved + '"'), std::string::npos) << line;
+        EXPECT_EQ(line.find(SystemMidiOutService::kSettingName), std::string::npos) << line;
+    }
+    EXPECT_FALSE(std::filesystem::exists(victim));
+
+    if (previous != nullptr) ::setenv(SystemMidiOutService::kSettingName, environment.c_str(), 1);
+    SystemMidiOutputs().SetChosenOutput("");
+    std::filesystem::remove_all(folder);
+}
+
 }  // namespace
 }  // namespace zamrit

@@ -2,15 +2,20 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "app/DiceGameDialog.h"
@@ -20,7 +25,9 @@
 #include "melody/MobileData.h"
 #include "midiout/MusicPlayer.h"
 #include "midiout/SequencerState.h"
+#include "platform/GuiMessageSink.h"
 #include "platform/HelpViewer.h"
+#include "platform/MessageSink.h"
 #include "score/LilyPondProgram.h"
 #include "support/RecordedReports.h"
 #include "tools/MFiWriter.h"
@@ -250,6 +257,65 @@ TEST_F(PlayTest, ClosingInThePauseAfterThePieceEndsThePause) {
     EXPECT_TRUE(MusicPlayer::Instance().IsIdle());
     EXPECT_LT(closed - closing, std::chrono::milliseconds(1000));  // the pause alone is 2000
     EXPECT_EQ(NoteOnKeys(log_), ExpectedKeys());  // the whole piece was heard before
+}
+
+// Measure files with a few bad commands each raise a report for every one of them: the press
+// of Play shows them all in one box, and the window's Quit, Escape and close box work while it
+// is up. (A modal box, if one comes, is closed and counted, so that the test ends.)
+TEST_F(PlayTest, TheReportsOfAPressOfPlayComeInOneBoxAndTheWindowStillCloses) {
+    constexpr int kBadCommands = 3;
+    for (const std::string& name : AllMeasureFileNames()) {
+        if (!name.starts_with("DA") && !name.starts_with("DB")) continue;
+        MFiEventWriter events;
+        events.Tempo(0, 4, 250).Note(0, 0, 10, 3, 40);
+        for (int bad = 0; bad < kBadCommands; ++bad) events.Command(0, 0x01, 0);
+        events.Command(4, 0xDF, 0);
+        MFiWriter file(4);
+        file.InfoText("vers", "0200").Track(events);
+        for (int empty = 1; empty < 4; ++empty) file.Track(MFiEventWriter());
+        ASSERT_TRUE(file.WriteFile(folder_ / name));
+    }
+    const std::vector<std::function<void(DiceGameDialog&)>> closers{
+        [](DiceGameDialog& d) { QTest::mouseClick(d.Item(DiceGameDialog::kQuitId), Qt::LeftButton); },
+        [](DiceGameDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); },
+        [](DiceGameDialog& d) { d.close(); },
+    };
+    for (std::size_t closer = 0; closer < closers.size(); ++closer) {
+        dialog_ = std::make_unique<DiceGameDialog>(noHelp_, [] { return kSeed; });
+        dialog_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog_.get()));
+        GuiMessageSink sink;
+        ScopedMessageSink boxes(sink);
+        sink.SetOwner(dialog_.get());
+        int modalBoxes = 0;
+        QTimer closeModals;
+        QObject::connect(&closeModals, &QTimer::timeout, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                ++modalBoxes;
+                modal->close();
+            }
+        });
+        closeModals.start(5);
+
+        QTest::mouseClick(&Button(DiceGameDialog::kPlayId), Qt::LeftButton);
+        EXPECT_EQ(modalBoxes, 0) << closer;
+        std::vector<QMessageBox*> shown;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(window); box != nullptr && box->isVisible()) shown.push_back(box);
+        }
+        ASSERT_EQ(shown.size(), 1U) << closer;
+        const QString lines = shown[0]->detailedText();
+        EXPECT_EQ(lines.count(QStringLiteral("MFTK1F00000E")), 24 * kBadCommands) << lines.left(400).toStdString();
+        const std::string first = MeasureOrder(PieceForm::Dance, dialog_->Dice())[0];
+        EXPECT_TRUE(lines.contains(QRegularExpression(QStringLiteral("\nThe reports above came from the file (\\S*/)?") +
+                                                      QString::fromStdString(first) + QStringLiteral("\\.\n"))))
+            << lines.left(400).toStdString();
+
+        closers[closer](*dialog_);
+        EXPECT_FALSE(dialog_->isVisible()) << closer;
+        EXPECT_EQ(modalBoxes, 0) << closer;
+        sink.SetOwner(nullptr);
+    }
 }
 
 }  // namespace

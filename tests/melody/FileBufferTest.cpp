@@ -3,9 +3,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "melody/Block.h"
 #include "melody/MusicConversions.h"
@@ -55,6 +62,44 @@ TEST_F(FileBufferTest, ADirectoryCannotBeOpened) {
     FileBuffer buffer(0x60000);
     EXPECT_EQ(buffer.Load(directory_.string()), 0);
     EXPECT_EQ(reports.Lines().size(), 2u);
+}
+
+// Only a regular file is read: a FIFO or a device named like a measure file is reported as a
+// file that can't be opened, at once. (A loader that opens a FIFO waits for a writer: the
+// helper thread plays one, so that such a loader ends and the test fails instead of hanging.)
+TEST_F(FileBufferTest, AFifoOrADeviceIsReportedAsAFileThatCantBeOpenedWithoutWaiting) {
+    const std::string fifo = (directory_ / "MN_07_01.dat").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::atomic<bool> loaded{false};
+    std::thread writer([&] {
+        while (!loaded) {
+            const int end = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);  // opens once a reader waits
+            if (end >= 0) {
+                ::close(end);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    for (const std::string& name : {fifo, std::string("/dev/null"), std::string("/dev/zero")}) {
+        RecordedReports reports;
+        FileBuffer buffer(0x60000);
+        EXPECT_EQ(buffer.Load(name), 0) << name;
+        EXPECT_THAT(reports.Lines(), ElementsAre(name, "GENE01000007 Cant open file!"));
+        EXPECT_EQ(buffer.length, 0) << name;
+    }
+    loaded = true;
+    writer.join();
+}
+
+// A file without a byte holds no melody, and says so with its name.
+TEST_F(FileBufferTest, AnEmptyFileIsReportedWithItsName) {
+    RecordedReports reports;
+    FileBuffer buffer(0x60000);
+    const std::string empty = WriteFile("MN_01_02.dat", 0);
+    EXPECT_EQ(buffer.Load(empty), 1);
+    EXPECT_EQ(buffer.length, 0);
+    EXPECT_THAT(reports.Lines(), ElementsAre(empty, "The file is empty."));
 }
 
 TEST_F(FileBufferTest, LoadsTheWholeFileAndReadsZeroPastIt) {

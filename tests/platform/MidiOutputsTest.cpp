@@ -146,6 +146,21 @@ TEST(SystemMidiOutServiceTest, AFailedOpenIsExplainedWithEveryOutputTriedAndHowT
     }
 }
 
+// An output chosen in the game's Output menu that can not be opened (its ALSA port is gone) is
+// named as the menu's choice: ZAMRIT_MIDI_OUT was not set.
+TEST(SystemMidiOutServiceTest, AFailedOutputOfTheMenuIsNamedAsTheMenusChoice) {
+    const char* previous = std::getenv(SystemMidiOutService::kSettingName);
+    const std::string saved = previous != nullptr ? previous : "";
+    ::unsetenv(SystemMidiOutService::kSettingName);
+    SystemMidiOutService service;
+    service.SetChosenOutput("alsa:no such port");
+    EXPECT_EQ(service.Open(MidiOutService::kMidiMapper), nullptr);
+    const std::string text = service.TakeExplanation();
+    EXPECT_NE(text.find("the Output menu's choice alsa:no such port: no ALSA port's name contains"), std::string::npos) << text;
+    EXPECT_EQ(text.find("ZAMRIT_MIDI_OUT=alsa"), std::string::npos) << text;
+    if (previous != nullptr) ::setenv(SystemMidiOutService::kSettingName, saved.c_str(), 1);
+}
+
 TEST(SystemMidiOutServiceTest, ReadsTheSettingFromTheEnvironment) {
     ::setenv(SystemMidiOutService::kSettingName, "none", 1);
     SystemMidiOutService service;
