@@ -50,10 +50,12 @@ void AtomicFileWriter::Open() {
     struct stat existing {};
     const bool exists = ::stat(target_.c_str(), &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode)) {
-        // A device, a pipe or a folder: written in place (a folder refuses to open).
-        descriptor_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
-        if (descriptor_ < 0) FailWithErrno(errno);
-        placed_ = target_;
+        OpenInPlace();
+        return;
+    }
+    // A file the user may not write is not replaced behind its back either.
+    if (exists && ::access(target_.c_str(), W_OK) != 0) {
+        FailWithErrno(errno);
         return;
     }
     placed_ = exists ? ResolvedPath(target_) : target_;
@@ -70,6 +72,20 @@ void AtomicFileWriter::Open() {
         if (errno != EEXIST) break;
     }
     FailWithErrno(errno);
+}
+
+// A device, a pipe or a folder (which refuses to open). A pipe that no program reads would
+// block the open for ever: it is refused instead, and writes to a pipe that is read wait as
+// usual.
+void AtomicFileWriter::OpenInPlace() {
+    placed_ = target_;
+    descriptor_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (descriptor_ < 0) {
+        FailWithErrno(errno == ENXIO ? EPIPE : errno);
+        return;
+    }
+    const int flags = ::fcntl(descriptor_, F_GETFL);
+    if (flags < 0 || ::fcntl(descriptor_, F_SETFL, flags & ~O_NONBLOCK) != 0) FailWithErrno(errno);
 }
 
 bool AtomicFileWriter::Fail(std::string problem) {

@@ -17,7 +17,9 @@ namespace zamrit {
 //
 // A symbolic link is followed, so the link stays and the file it names is replaced. A target
 // that exists and is not a regular file (a device such as /dev/full, a pipe, /dev/stdout) can
-// have nothing put beside it: it is written in place, and every failed write still shows.
+// have nothing put beside it: it is written in place, and every failed write still shows; a
+// pipe that no program reads is refused instead of waited for. A file the user may not write
+// is refused as it would be if it were opened.
 //
 //   AtomicFileWriter file(path);
 //   if (!file.Write(bytes) || !file.Commit()) Report("Can not write the file " + path + ": " + file.Problem());
@@ -50,6 +52,7 @@ public:
 
 private:
     void Open();
+    void OpenInPlace();
     bool Fail(std::string problem);
     bool FailWithErrno(int error);
     void CloseDescriptor();

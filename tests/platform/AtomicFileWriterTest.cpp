@@ -2,10 +2,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/AtomicFileWriter.h"
@@ -136,15 +138,29 @@ TEST_F(AtomicFileWriterTest, TargetsThatCanNotBeWrittenSayWhyAndLeaveNothing) {
         {folder_.string(), "Is a directory"},
         // Not a regular file: written in place, and the device's refusal shows.
         {"/dev/full", "No space left on device"},
+        // A pipe that nothing reads: refused at once instead of waiting for a reader.
+        {Path("pipe").string(), "Broken pipe"},
     };
+    ASSERT_EQ(::mkfifo(Path("pipe").c_str(), 0600), 0);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
         EXPECT_EQ(AtomicFileWriter::WriteWhole(c.target, "bytes"), c.problem);
     }
-    EXPECT_TRUE(Names().empty());
+    EXPECT_EQ(Names(), std::vector<std::string>{"pipe"});
     // A device that takes the bytes is written in place and stays a device.
     EXPECT_EQ(AtomicFileWriter::WriteWhole("/dev/null", "bytes"), std::nullopt);
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    // So is a pipe that a program reads, such as the tool's standard output.
+    std::string heard;
+    std::thread reader([&] { heard = Read(Path("pipe")); });
+    std::optional<std::string> problem = std::string("no reader came");
+    for (int tries = 0; tries < 500 && problem; ++tries) {
+        problem = AtomicFileWriter::WriteWhole(Path("pipe").string(), "through the pipe");
+        if (problem) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    reader.join();
+    EXPECT_EQ(problem, std::nullopt);
+    EXPECT_EQ(heard, "through the pipe");
 }
 
 }  // namespace
