@@ -114,6 +114,15 @@ void ScoreWindow::ShowPiece(PieceForm form, const DiceState& dice, const std::fi
         piece.ToMobileData(melody);
     }
     layout_ = score::ScoreLayout::ForForm(form);
+    if (const auto refusal = score::ScoreBuilder::Refusal(melody, layout_)) {
+        lilyPondText_.clear();
+        printText_.clear();
+        musicXml_.clear();
+        engraved_ = QPixmap();
+        ShowPixmap();
+        SetState(State::Failed, QString::fromStdString(*refusal));
+        return;
+    }
     const score::Score notation = score::ScoreBuilder::Build(melody, layout_);
     lilyPondText_ = score::LilyPondWriter::Write(notation, score::LilyPondWriter::Page::Screen);
     printText_ = score::LilyPondWriter::Write(notation, score::LilyPondWriter::Page::Print);
@@ -234,9 +243,11 @@ void ScoreWindow::SavePdf(const QString& path) {
     }
     if (pdfSaver_.joinable()) pdfSaver_.join();
     QPointer<ScoreWindow> window(this);
-    pdfSaver_ = std::jthread([window, text = printText_, target = path.toStdString()] {
-        const auto result = score::LilyPondProgram::Engrave(text, score::LilyPondProgram::Format::Pdf, target);
-        if (result.written) return;
+    // The window going (the game quits) stops the saver: lilypond is ended, its folder removed.
+    pdfSaver_ = std::jthread([window, text = printText_, target = path.toStdString()](std::stop_token stop) {
+        const auto result = score::LilyPondProgram::Engrave(text, score::LilyPondProgram::Format::Pdf, target,
+                                                            [&stop] { return stop.stop_requested(); });
+        if (result.written || result.stopped) return;
         const QString problem = QString::fromStdString(result.problem);
         QMetaObject::invokeMethod(qApp, [window, problem] {
             if (window) window->Warn(problem);
