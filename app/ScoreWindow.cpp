@@ -13,11 +13,11 @@
 #include <QScrollArea>
 #include <QToolBar>
 #include <QVBoxLayout>
-#include <fstream>
 
 #include "app/Composition.h"
 #include "melody/MobileData.h"
 #include "mfi/MFiData.h"
+#include "platform/AtomicFileWriter.h"
 #include "score/LilyPondProgram.h"
 #include "score/LilyPondWriter.h"
 #include "score/MusicXmlWriter.h"
@@ -226,10 +226,8 @@ void ScoreWindow::SetState(State state, const QString& text) {
 void ScoreWindow::Warn(const QString& text) { QMessageBox::warning(this, QStringLiteral("Score"), text); }
 
 bool ScoreWindow::SaveMusicXml(const QString& path) {
-    std::ofstream file(path.toStdString(), std::ios::binary | std::ios::trunc);
-    file << musicXml_;
-    file.close();
-    if (musicXml_.empty() || !file) {
+    // Written whole or not at all: a file that was there stays as it was when the write fails.
+    if (musicXml_.empty() || AtomicFileWriter::WriteWhole(path.toStdString(), musicXml_)) {
         Warn(QStringLiteral("Can not write the file ") + path);
         return false;
     }

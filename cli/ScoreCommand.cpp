@@ -1,6 +1,5 @@
 #include "cli/ScoreCommand.h"
 
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -11,6 +10,7 @@
 #include "cli/SourceOptions.h"
 #include "cli/StopSignals.h"
 #include "melody/ErrorReporting.h"
+#include "platform/AtomicFileWriter.h"
 #include "score/LilyPondProgram.h"
 #include "score/LilyPondWriter.h"
 #include "score/MusicXmlWriter.h"
@@ -38,10 +38,7 @@ constexpr const char* FormatName(ScoreFormat format) {
 }
 
 bool WriteText(const std::string& text, const std::string& path) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << text;
-    file.close();
-    return static_cast<bool>(file);
+    return !AtomicFileWriter::WriteWhole(path, text).has_value();
 }
 
 // Writes the score in the chosen format; false when the file was not written (reported, or

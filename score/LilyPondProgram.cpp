@@ -8,9 +8,11 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
+#include "platform/AtomicFileWriter.h"
 #include "platform/ChildProgram.h"
 #include "platform/TemporaryFolder.h"
 
@@ -37,6 +39,21 @@ bool WriteSource(const fs::path& path, const std::string& text) {
     file << text;
     file.close();
     return static_cast<bool>(file);
+}
+
+// The engraved file into its place, whole or not at all: a file that was there stays as it
+// was when the copy fails.
+bool CopyWhole(const fs::path& from, const std::string& to) {
+    std::ifstream in(from, std::ios::binary);
+    if (!in) return false;
+    AtomicFileWriter out(to);
+    std::vector<char> chunk(1 << 16);
+    while (in) {
+        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        const auto read = static_cast<std::size_t>(in.gcount());
+        if (read > 0 && !out.Write(std::string_view(chunk.data(), read))) return false;
+    }
+    return !in.bad() && out.Commit();
 }
 
 }  // namespace
@@ -82,11 +99,10 @@ LilyPondProgram::Result LilyPondProgram::Engrave(const std::string& lilyPondText
         if (!tail.empty()) result.problem += ":\n" + tail;
         return result;
     }
-    fs::copy_file(made, outputPath, fs::copy_options::overwrite_existing, error);
-    if (error) {
-        result.problem = "Can not write the file " + outputPath;
-    } else {
+    if (CopyWhole(made, outputPath)) {
         result.written = true;
+    } else {
+        result.problem = "Can not write the file " + outputPath;
     }
     return result;
 }
