@@ -13,11 +13,11 @@
 #include <QScrollArea>
 #include <QToolBar>
 #include <QVBoxLayout>
-#include <fstream>
 
 #include "app/Composition.h"
 #include "melody/MobileData.h"
 #include "mfi/MFiData.h"
+#include "platform/AtomicFileWriter.h"
 #include "score/LilyPondProgram.h"
 #include "score/LilyPondWriter.h"
 #include "score/MusicXmlWriter.h"
@@ -114,6 +114,15 @@ void ScoreWindow::ShowPiece(PieceForm form, const DiceState& dice, const std::fi
         piece.ToMobileData(melody);
     }
     layout_ = score::ScoreLayout::ForForm(form);
+    if (const auto refusal = score::ScoreBuilder::Refusal(melody, layout_)) {
+        lilyPondText_.clear();
+        printText_.clear();
+        musicXml_.clear();
+        engraved_ = QPixmap();
+        ShowPixmap();
+        SetState(State::Failed, QString::fromStdString(*refusal));
+        return;
+    }
     const score::Score notation = score::ScoreBuilder::Build(melody, layout_);
     lilyPondText_ = score::LilyPondWriter::Write(notation, score::LilyPondWriter::Page::Screen);
     printText_ = score::LilyPondWriter::Write(notation, score::LilyPondWriter::Page::Print);
@@ -217,10 +226,8 @@ void ScoreWindow::SetState(State state, const QString& text) {
 void ScoreWindow::Warn(const QString& text) { QMessageBox::warning(this, QStringLiteral("Score"), text); }
 
 bool ScoreWindow::SaveMusicXml(const QString& path) {
-    std::ofstream file(path.toStdString(), std::ios::binary | std::ios::trunc);
-    file << musicXml_;
-    file.close();
-    if (musicXml_.empty() || !file) {
+    // Written whole or not at all: a file that was there stays as it was when the write fails.
+    if (musicXml_.empty() || AtomicFileWriter::WriteWhole(path.toStdString(), musicXml_)) {
         Warn(QStringLiteral("Can not write the file ") + path);
         return false;
     }
@@ -234,9 +241,11 @@ void ScoreWindow::SavePdf(const QString& path) {
     }
     if (pdfSaver_.joinable()) pdfSaver_.join();
     QPointer<ScoreWindow> window(this);
-    pdfSaver_ = std::jthread([window, text = printText_, target = path.toStdString()] {
-        const auto result = score::LilyPondProgram::Engrave(text, score::LilyPondProgram::Format::Pdf, target);
-        if (result.written) return;
+    // The window going (the game quits) stops the saver: lilypond is ended, its folder removed.
+    pdfSaver_ = std::jthread([window, text = printText_, target = path.toStdString()](std::stop_token stop) {
+        const auto result = score::LilyPondProgram::Engrave(text, score::LilyPondProgram::Format::Pdf, target,
+                                                            [&stop] { return stop.stop_requested(); });
+        if (result.written || result.stopped) return;
         const QString problem = QString::fromStdString(result.problem);
         QMetaObject::invokeMethod(qApp, [window, problem] {
             if (window) window->Warn(problem);

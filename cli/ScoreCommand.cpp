@@ -1,14 +1,16 @@
 #include "cli/ScoreCommand.h"
 
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
 
 #include "cli/EventJson.h"
+#include "cli/JsonOutput.h"
 #include "cli/SourceOptions.h"
+#include "cli/StopSignals.h"
 #include "melody/ErrorReporting.h"
+#include "platform/AtomicFileWriter.h"
 #include "score/LilyPondProgram.h"
 #include "score/LilyPondWriter.h"
 #include "score/MusicXmlWriter.h"
@@ -36,14 +38,13 @@ constexpr const char* FormatName(ScoreFormat format) {
 }
 
 bool WriteText(const std::string& text, const std::string& path) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << text;
-    file.close();
-    return static_cast<bool>(file);
+    return !AtomicFileWriter::WriteWhole(path, text).has_value();
 }
 
-// Writes the score in the chosen format; false when the file was not written (reported).
-bool WriteScore(const score::Score& notation, ScoreFormat format, const std::string& path) {
+// Writes the score in the chosen format; false when the file was not written (reported, or
+// stopped by a signal, which ends lilypond and writes nothing).
+bool WriteScore(const score::Score& notation, ScoreFormat format, const std::string& path,
+                const StopSignals& signals) {
     if (format == ScoreFormat::MusicXml || format == ScoreFormat::LilyPond) {
         const std::string text = format == ScoreFormat::MusicXml ? score::MusicXmlWriter::Write(notation)
                                                                  : score::LilyPondWriter::Write(notation);
@@ -55,15 +56,16 @@ bool WriteScore(const score::Score& notation, ScoreFormat format, const std::str
     const auto result = score::LilyPondProgram::Engrave(
         score::LilyPondWriter::Write(notation, pdf ? score::LilyPondWriter::Page::Print
                                                    : score::LilyPondWriter::Page::Screen),
-        pdf ? score::LilyPondProgram::Format::Pdf : score::LilyPondProgram::Format::Svg, path);
-    if (!result.written) ShowErrorMessage(result.problem);
+        pdf ? score::LilyPondProgram::Format::Pdf : score::LilyPondProgram::Format::Svg, path,
+        [&signals] { return signals.Received() != 0; });
+    if (!result.written && !result.stopped) ShowErrorMessage(result.problem);
     return result.written;
 }
 
-std::int32_t BarCount(const score::Score& notation) {
-    std::int32_t bars = 0;
-    for (const auto& section : notation.sections) bars += static_cast<std::int32_t>(section.bars.size());
-    return bars;
+score::ScoreLayout LayoutOf(const SourceOptions& source, const SourcePiece& piece) {
+    if (const auto form = source.Form()) return score::ScoreLayout::ForForm(*form);
+    if (piece.barEnds) return score::ScoreLayout::ForMeasures(*piece.melody, *piece.barEnds);
+    return score::ScoreLayout::ForMelody(*piece.melody);
 }
 
 int RunScore(const ScoreOptions& options, RecordingMessageSink& reports) {
@@ -71,22 +73,29 @@ int RunScore(const ScoreOptions& options, RecordingMessageSink& reports) {
         std::cerr << "zamrit-dice score: " << *error << '\n';
         return kExitUsage;
     }
+    StopSignals signals;
     const SourcePiece piece = options.source.Build();
-    const auto form = options.source.Form();
-    const score::ScoreLayout layout =
-        form ? score::ScoreLayout::ForForm(*form) : score::ScoreLayout::ForMelody(*piece.melody);
-    const score::Score notation = score::ScoreBuilder::Build(*piece.melody, layout);
-    const bool written = WriteScore(notation, options.format, options.outputPath);
+    const score::ScoreLayout layout = LayoutOf(options.source, piece);
+    // A piece past the limit is refused before anything is built: its text would grow with
+    // its bars, whatever the size of the file it came from.
+    bool written = false;
+    if (const auto refusal = score::ScoreBuilder::Refusal(*piece.melody, layout)) {
+        ShowErrorMessage(*refusal);
+    } else if (signals.Received() == 0) {
+        const score::Score notation = score::ScoreBuilder::Build(*piece.melody, layout);
+        if (signals.Received() == 0) written = WriteScore(notation, options.format, options.outputPath, signals);
+    }
 
     nlohmann::ordered_json summary{{"format", FormatName(options.format)},
                                    {"output", options.outputPath},
                                    {"written", written},
-                                   {"title", notation.title},
-                                   {"bars", BarCount(notation)}};
+                                   {"title", layout.title},
+                                   {"bars", layout.BarCount()}};
     if (piece.seed) summary["seed"] = *piece.seed;
+    summary["stoppedBy"] = signals.Received() != 0 ? nlohmann::ordered_json(signals.Name()) : nlohmann::ordered_json(nullptr);
     summary["reports"] = ReportsToJson(reports);
-    std::cout << summary.dump(2) << '\n';
-    return kExitClean;
+    if (!PrintJson("score", summary)) return kExitReported;
+    return signals.Received() != 0 ? signals.ExitStatus() : kExitClean;
 }
 
 }  // namespace

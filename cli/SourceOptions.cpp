@@ -54,8 +54,10 @@ SourcePiece SourceOptions::Build() const {
     }
     MFiData composed(kComposedVoiceType, kCapacity);
     if (Given(measuresOption_)) {
-        AppendMeasures(measures_, composed);
-        return Transfer(composed);
+        BarEnds ends = AppendMeasures(measures_, composed);
+        SourcePiece piece = Transfer(composed);
+        piece.barEnds = std::move(ends);
+        return piece;
     }
     const std::uint32_t seed =
         Given(seedOption_) ? seed_ : static_cast<std::uint32_t>(std::time(nullptr));

@@ -17,6 +17,8 @@ struct SourcePiece {
     std::unique_ptr<MobileData> melody;
     std::int32_t endTick = 0;
     std::optional<std::uint32_t> seed;  // the seed of the dice, for a thrown piece
+    // For --measures: the tick (in the melody's time base) where each measure file ends.
+    std::optional<std::vector<std::int64_t>> barEnds;
 };
 
 // The SOURCE of the commands that play a piece, in one of three forms:

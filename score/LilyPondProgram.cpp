@@ -1,47 +1,27 @@
 #include "score/LilyPondProgram.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string_view>
+#include <system_error>
 #include <vector>
 
-extern char** environ;
+#include "platform/AtomicFileWriter.h"
+#include "platform/ChildProgram.h"
+#include "platform/TemporaryFolder.h"
 
 namespace zamrit::score {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Runs the program with these arguments, its output and errors into `logPath`; its exit
-// status, or -1 when it could not be started.
-int Run(const std::vector<std::string>& arguments, const std::string& logPath) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    const int started = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (started != 0) return -1;
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) return -1;
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string LastLines(const std::string& path, std::size_t count) {
+std::string LastLines(const fs::path& path, std::size_t count) {
     std::ifstream file(path);
     std::vector<std::string> lines;
     for (std::string line; std::getline(file, line);) {
@@ -54,6 +34,28 @@ std::string LastLines(const std::string& path, std::size_t count) {
     return tail;
 }
 
+bool WriteSource(const fs::path& path, const std::string& text) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << text;
+    file.close();
+    return static_cast<bool>(file);
+}
+
+// The engraved file into its place, whole or not at all: a file that was there stays as it
+// was when the copy fails.
+bool CopyWhole(const fs::path& from, const std::string& to) {
+    std::ifstream in(from, std::ios::binary);
+    if (!in) return false;
+    AtomicFileWriter out(to);
+    std::vector<char> chunk(1 << 16);
+    while (in) {
+        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        const auto read = static_cast<std::size_t>(in.gcount());
+        if (read > 0 && !out.Write(std::string_view(chunk.data(), read))) return false;
+    }
+    return !in.bad() && out.Commit();
+}
+
 }  // namespace
 
 std::optional<std::string> LilyPondProgram::Find() {
@@ -62,46 +64,46 @@ std::optional<std::string> LilyPondProgram::Find() {
     std::stringstream folders(path);
     for (std::string folder; std::getline(folders, folder, ':');) {
         if (folder.empty()) continue;
-        const fs::path candidate = fs::path(folder) / "lilypond";
-        if (::access(candidate.c_str(), X_OK) == 0) return candidate.string();
+        const std::string candidate = folder + "/lilypond";
+        if (::access(candidate.c_str(), X_OK) == 0) return candidate;
     }
     return std::nullopt;
 }
 
 LilyPondProgram::Result LilyPondProgram::Engrave(const std::string& lilyPondText, Format format,
-                                                 const std::string& outputPath) {
+                                                 const std::string& outputPath, const std::function<bool()>& stop) {
     const std::optional<std::string> program = Find();
-    if (!program) return {false, kInstallHint};
+    if (!program) return {false, false, kInstallHint};
 
-    std::string folderName = (fs::temp_directory_path() / "zamrit-score-XXXXXX").string();
-    if (::mkdtemp(folderName.data()) == nullptr) return {false, "Can not make a temporary folder"};
-    const fs::path folder(folderName);
-    const fs::path source = folder / "score.ly";
-    const fs::path log = folder / "lilypond.log";
-    Result result;
-    {
-        std::ofstream file(source);
-        file << lilyPondText;
+    const TemporaryFolder folder("zamrit-score");
+    if (!folder.Made()) return {false, false, folder.Problem()};
+    const fs::path source = folder.Path() / "score.ly";
+    const fs::path log = folder.Path() / "lilypond.log";
+    if (!WriteSource(source, lilyPondText)) {
+        return {false, false, "Can not write the file " + source.string() + ": " + std::strerror(errno)};
     }
     const char* formatOption = format == Format::Pdf ? "--pdf" : "--svg";
-    const int status = Run({*program, formatOption, "-dno-point-and-click", "-o", (folder / "score").string(),
-                            source.string()},
-                           log.string());
-    const fs::path made = folder / (format == Format::Pdf ? "score.pdf" : "score.svg");
+    ChildProgram lilypond({*program, formatOption, "-dno-point-and-click", "-o", (folder.Path() / "score").string(),
+                           source.string()},
+                          log.string());
+    if (!lilypond.Started()) return {false, false, lilypond.Problem()};
+    const ChildProgram::Outcome outcome = lilypond.Wait(stop);
+    if (outcome == ChildProgram::Outcome::Stopped) return {false, true, {}};
+
+    const fs::path made = folder.Path() / (format == Format::Pdf ? "score.pdf" : "score.svg");
     std::error_code error;
-    if (status != 0 || !fs::exists(made, error)) {
+    Result result;
+    if (outcome != ChildProgram::Outcome::Exited || lilypond.ExitStatus() != 0 || !fs::exists(made, error)) {
         result.problem = "LilyPond could not engrave the score";
-        const std::string tail = LastLines(log.string(), 3);
+        const std::string tail = LastLines(log, 3);
         if (!tail.empty()) result.problem += ":\n" + tail;
-    } else {
-        fs::copy_file(made, outputPath, fs::copy_options::overwrite_existing, error);
-        if (error) {
-            result.problem = "Can not write the file " + outputPath;
-        } else {
-            result.written = true;
-        }
+        return result;
     }
-    fs::remove_all(folder, error);
+    if (CopyWhole(made, outputPath)) {
+        result.written = true;
+    } else {
+        result.problem = "Can not write the file " + outputPath;
+    }
     return result;
 }
 

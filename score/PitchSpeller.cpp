@@ -21,7 +21,9 @@ std::int32_t FloorDivide(std::int32_t value, std::int32_t divisor) {
 
 }  // namespace
 
-Pitch PitchSpeller::Spell(std::int32_t midiKey, std::int32_t keyFifths) {
+namespace {
+
+Pitch SpellInKey(std::int32_t midiKey, std::int32_t keyFifths) {
     const std::int32_t tonicPitchClass = Modulo(keyFifths * 7, 12);
     const std::int32_t tonicStep = Modulo(keyFifths * 4, 7);
     const std::int32_t semitones = Modulo(midiKey - tonicPitchClass, 12);
@@ -30,6 +32,15 @@ Pitch PitchSpeller::Spell(std::int32_t midiKey, std::int32_t keyFifths) {
     if (alter > 6) alter -= 12;
     const std::int32_t natural = midiKey - alter;
     return {step, alter, FloorDivide(natural, 12) - 1};
+}
+
+}  // namespace
+
+Pitch PitchSpeller::Spell(std::int32_t midiKey, std::int32_t keyFifths) {
+    const Pitch pitch = SpellInKey(midiKey, keyFifths);
+    // C major names no key with a B sharp or a C flat, so its octave is the key's own.
+    if (Writable(midiKey) && (pitch.octave < 0 || pitch.octave > 9)) return SpellInKey(midiKey, 0);
+    return pitch;
 }
 
 std::int32_t PitchSpeller::MidiKey(const Pitch& pitch) {

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
+#include <string>
+
 #include "score/Notation.h"
 #include "score/ScoreLayout.h"
 
@@ -18,8 +22,25 @@ namespace zamrit::score {
 // when it falls silent for a beat or more before that does it end where it stops sounding
 // (rounded up to an eighth, or a
 // sixteenth under a beat) and a rest follows. Starts are taken to the nearest 32nd.
+//
+// A key outside the written range C0 to B9 (the octaves 0 to 9 both formats name) is left
+// out, and one report says how many were.
 class ScoreBuilder {
 public:
+    // The limits of a score, checked before anything is built, since the text grows with
+    // every bar of every voice whatever the size of the melody: a melody of a few bytes can
+    // hold one note a million bars in. The game's pieces have 32 or 24 bars, and a melody of
+    // ten minutes at 240 beats a minute in 4/4 has 600; 4096 bars leave room for any real
+    // melody, and keep the MusicXML of the longest score within tens of megabytes and its
+    // engraving within what lilypond manages. All the voices together write at most 4096 bars
+    // of 4/4 in four voices.
+    static constexpr std::int64_t kMostBars = 4096;
+    static constexpr std::int64_t kMostVoiceQuarters = kMostBars * 4 * 4;
+
+    // Why a score of the melody in this layout is not built (past a limit), or nothing.
+    static std::optional<std::string> Refusal(const MobileData& melody, const ScoreLayout& layout);
+
+    // The score; a refused one has its title and no sections.
     static Score Build(const MobileData& melody, const ScoreLayout& layout);
 };
 

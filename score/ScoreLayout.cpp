@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 
 #include "melody/MobileCommand.h"
 #include "melody/MobileData.h"
@@ -15,6 +16,8 @@ namespace {
 
 constexpr std::int32_t kMinuetBar = 3 * kTicksPerQuarter;
 constexpr std::int32_t kDanceBar = 2 * kTicksPerQuarter;
+// Bar numbers are written as 32-bit numbers; a piece that long is refused long before.
+constexpr std::int64_t kMostBarNumber = std::numeric_limits<std::int32_t>::max();
 
 // The key signature, from 6 flats to 6 sharps, under which the fewest of the melody's notes
 // need an accidental; the key nearer to C on a tie.
@@ -43,6 +46,29 @@ std::int32_t FewestAccidentalsKey(const MobileData& melody) {
     return best;
 }
 
+bool HasTimeSignature(const MobileData& melody) { return melody.timeSignature % 256 != 0; }
+
+// The ticks from the start of the melody to the end of its longest list (its last note's end
+// where that is later than its last event), as the melody is measured.
+std::int64_t MelodyLength(const MobileData& melody) {
+    std::int64_t length = 0;
+    for (std::int32_t list = 0; list < melody.channelCount; ++list) {
+        length = std::max<std::int64_t>(length, melody.Channel(list).LengthInUnits(1));
+    }
+    return length;
+}
+
+// The quarter notes of one bar `ticks` long (in the melody's time base), when that is a whole
+// number from kFewestBeats to kMostBeats.
+std::optional<std::int32_t> PlausibleBeats(const MobileData& melody, std::int64_t ticks) {
+    if (melody.timeBase <= 0 || ticks <= 0) return std::nullopt;
+    const std::int64_t quarter = melody.timeBase;
+    if (ticks % quarter != 0) return std::nullopt;
+    const std::int64_t beats = ticks / quarter;
+    if (beats < ScoreLayout::kFewestBeats || beats > ScoreLayout::kMostBeats) return std::nullopt;
+    return static_cast<std::int32_t>(beats);
+}
+
 }  // namespace
 
 ScoreLayout ScoreLayout::ForForm(PieceForm form) {
@@ -66,12 +92,55 @@ std::int32_t ScoreLayout::WrittenBar(std::int32_t playedBar) const {
 }
 
 ScoreLayout ScoreLayout::ForMelody(const MobileData& melody) {
-    const std::int32_t barTicks = melody.MeasureLength() * kTicksPerQuarter / std::max(1, melody.timeBase);
-    const std::int32_t beats = std::max(1, (barTicks + kTicksPerQuarter / 2) / kTicksPerQuarter);
-    SectionPlan section{"", FewestAccidentalsKey(melody), beats, false, 0,
-                        std::max(1, melody.MeasureCount()), 1};
     const std::int32_t beatsPerMinute = melody.tempo > 0 ? (60'000'000 + melody.tempo / 2) / melody.tempo : 120;
+    const std::int32_t key = FewestAccidentalsKey(melody);
+    if (!HasTimeSignature(melody)) {
+        if (const auto beats = PlausibleBeats(melody, MelodyLength(melody))) {
+            return {melody.title, beatsPerMinute, {{"", key, *beats, false, 0, 1, 1}}};
+        }
+    }
+    const std::int64_t barTicks =
+        static_cast<std::int64_t>(melody.MeasureLength()) * kTicksPerQuarter / std::max(1, melody.timeBase);
+    const std::int64_t beats = std::clamp<std::int64_t>((barTicks + kTicksPerQuarter / 2) / kTicksPerQuarter, 1,
+                                                        std::numeric_limits<std::int32_t>::max() / kTicksPerQuarter);
+    SectionPlan section{"", key, static_cast<std::int32_t>(beats), false, 0,
+                        std::max<std::int64_t>(1, melody.MeasureCount()), 1};
     return {melody.title, beatsPerMinute, {section}};
+}
+
+ScoreLayout ScoreLayout::ForMeasures(const MobileData& melody, std::span<const std::int64_t> barEnds) {
+    ScoreLayout layout = ForMelody(melody);
+    const std::int32_t key = layout.sections.front().keyFifths;
+    std::vector<SectionPlan> sections;
+    std::int64_t start = 0;
+    std::int64_t nextBarNumber = 1;
+    for (const std::int64_t end : barEnds) {
+        const std::int64_t length = end - start;
+        if (length == 0) continue;
+        const auto beats = PlausibleBeats(melody, length);
+        if (!beats) return layout;
+        if (sections.empty() || sections.back().beatsPerBar != *beats) {
+            sections.push_back({"", key, *beats, false, start * kTicksPerQuarter / melody.timeBase, 0,
+                                static_cast<std::int32_t>(std::min<std::int64_t>(nextBarNumber, kMostBarNumber))});
+        }
+        ++sections.back().barCount;
+        ++nextBarNumber;
+        start = end;
+    }
+    if (!sections.empty()) layout.sections = std::move(sections);
+    return layout;
+}
+
+std::int64_t ScoreLayout::BarCount() const {
+    std::int64_t bars = 0;
+    for (const SectionPlan& section : sections) bars += section.barCount;
+    return bars;
+}
+
+std::int64_t ScoreLayout::QuarterCount() const {
+    std::int64_t quarters = 0;
+    for (const SectionPlan& section : sections) quarters += section.barCount * section.beatsPerBar;
+    return quarters;
 }
 
 }  // namespace zamrit::score

@@ -42,7 +42,9 @@ TEST_F(OutputPolicyTest, NamesThatAreNotUtf8StillGiveValidJson) {
     const std::string badPath = "\"no-such-folder/$(printf 'x y\\377.dat')\"";
     for (const std::string& args :
          {"midi --measures " + badName + " piece.dat", "render --measures " + badName + " -o out.wav",
-          "midi piece.dat -o " + badPath, "render piece.dat -o " + badPath, "dump " + badName}) {
+          "midi piece.dat -o " + badPath, "render piece.dat -o " + badPath, "dump " + badName,
+          "score " + badName + " --format ly -o out.ly", "score --measures " + badName + " --format musicxml -o out.xml",
+          "score piece.dat --format ly -o " + badPath}) {
         const auto run = Run(args);
         EXPECT_EQ(run.status, 1) << args << '\n' << run.err;
         nlohmann::json json;
@@ -53,7 +55,7 @@ TEST_F(OutputPolicyTest, NamesThatAreNotUtf8StillGiveValidJson) {
 
 TEST_F(OutputPolicyTest, AFailedWriteOfStandardOutputIsAFailure) {
     for (const std::string args : {"throw --form dance --seed 1", "midi piece.dat", "dump piece.dat",
-                                   "render piece.dat -o out.wav"}) {
+                                   "render piece.dat -o out.wav", "score piece.dat --format ly -o out.ly"}) {
         const auto run = Run(args + " >/dev/full");
         EXPECT_EQ(run.status, 1) << args;
         EXPECT_THAT(run.err, HasSubstr("can not write the output")) << args;

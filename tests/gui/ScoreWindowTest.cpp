@@ -122,6 +122,28 @@ TEST_F(ScoreWindowTest, WithoutLilyPondTheWindowSaysHowToInstallIt) {
     EXPECT_EQ(warning, QStringLiteral("Can not write the file /zamrit-nowhere/score.musicxml"));
 }
 
+// A temporary folder that can not be made fails the PDF save with a message that says why;
+// the game stays up.
+TEST_F(ScoreWindowTest, APdfSaveWithoutATemporaryFolderIsReported) {
+    const fs::path target = fs::temp_directory_path() / ("zamrit-score-window-" + std::to_string(::getpid()) + ".pdf");
+    const QByteArray tmpdir = qgetenv("TMPDIR");
+    qputenv("TMPDIR", "/zamrit-nowhere");
+    QString warning;
+    testing::ModalWatcher watcher([&warning](QWidget& modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(&modal)) warning = box->text();
+        modal.close();
+    });
+    {
+        ScoreWindow score;
+        score.SavePdf(QString::fromStdString(target.string()));
+        QTRY_VERIFY_WITH_TIMEOUT(!warning.isEmpty(), 30'000);
+        EXPECT_FALSE(fs::exists(target));
+    }
+    if (tmpdir.isNull()) qunsetenv("TMPDIR");
+    else qputenv("TMPDIR", tmpdir);
+    EXPECT_EQ(warning, QStringLiteral("Can not make a temporary folder in /zamrit-nowhere: No such file or directory"));
+}
+
 // The window opens beside the dialog on the side with room, and never off the screen.
 TEST(ScoreWindowPlaceTest, BesideTheDialogWhereThereIsRoomAndAlwaysOnTheScreen) {
     struct Case {
