@@ -30,9 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::DiscardingSink sink;
     ScopedMessageSink scope(sink);
 
-    const MFiData loaded(std::span<const std::uint8_t>(data, size), 4, fuzz::BufferSizeFor(size));
     MobileData melody(MFiData::kFileCapacity);
-    loaded.ToMobileData(melody);
+    fuzz::LoadMelody(data, size, melody);
 
     // The end of the last measure, as the tool computes it, kept within the tick range.
     const std::int64_t endTick = std::clamp<std::int64_t>(

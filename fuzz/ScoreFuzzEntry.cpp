@@ -32,9 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::DiscardingSink sink;
     ScopedMessageSink scope(sink);
 
-    const MFiData loaded(std::span<const std::uint8_t>(data, size), 4, fuzz::BufferSizeFor(size));
     MobileData melody(MFiData::kFileCapacity);
-    loaded.ToMobileData(melody);
+    fuzz::LoadMelody(data, size, melody);
     BuildAndWrite(melody, score::ScoreLayout::ForMelody(melody));
     BuildAndWrite(melody, score::ScoreLayout::ForForm(PieceForm::MinuetTrio));
     return 0;
