@@ -227,8 +227,12 @@ void ScoreWindow::Warn(const QString& text) { QMessageBox::warning(this, QString
 
 bool ScoreWindow::SaveMusicXml(const QString& path) {
     // Written whole or not at all: a file that was there stays as it was when the write fails.
-    if (musicXml_.empty() || AtomicFileWriter::WriteWhole(path.toStdString(), musicXml_)) {
-        Warn(QStringLiteral("Can not write the file ") + path);
+    if (musicXml_.empty()) {
+        Warn(QStringLiteral("Can not write the file ") + path + QStringLiteral(": there is no score yet"));
+        return false;
+    }
+    if (const auto problem = AtomicFileWriter::WriteWhole(path.toStdString(), musicXml_)) {
+        Warn(QStringLiteral("Can not write the file ") + path + QStringLiteral(": ") + QString::fromStdString(*problem));
         return false;
     }
     return true;

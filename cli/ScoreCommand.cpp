@@ -3,6 +3,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <nlohmann/json.hpp>
 
 #include "cli/EventJson.h"
@@ -37,10 +38,6 @@ constexpr const char* FormatName(ScoreFormat format) {
     return "";
 }
 
-bool WriteText(const std::string& text, const std::string& path) {
-    return !AtomicFileWriter::WriteWhole(path, text).has_value();
-}
-
 // Writes the score in the chosen format; false when the file was not written (reported, or
 // stopped by a signal, which ends lilypond and writes nothing).
 bool WriteScore(const score::Score& notation, ScoreFormat format, const std::string& path,
@@ -48,8 +45,9 @@ bool WriteScore(const score::Score& notation, ScoreFormat format, const std::str
     if (format == ScoreFormat::MusicXml || format == ScoreFormat::LilyPond) {
         const std::string text = format == ScoreFormat::MusicXml ? score::MusicXmlWriter::Write(notation)
                                                                  : score::LilyPondWriter::Write(notation);
-        if (WriteText(text, path)) return true;
-        ShowErrorMessage("Can not write the file " + path);
+        const std::optional<std::string> problem = AtomicFileWriter::WriteWhole(path, text);
+        if (!problem) return true;
+        ShowErrorMessage("Can not write the file " + path + ": " + *problem);
         return false;
     }
     const bool pdf = format == ScoreFormat::Pdf;

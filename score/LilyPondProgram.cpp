@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <fstream>
 #include <sstream>
 #include <string_view>
@@ -43,17 +44,20 @@ bool WriteSource(const fs::path& path, const std::string& text) {
 
 // The engraved file into its place, whole or not at all: a file that was there stays as it
 // was when the copy fails.
-bool CopyWhole(const fs::path& from, const std::string& to) {
+// Copies the engraved file into its place, whole or not at all; the problem, or nothing.
+std::optional<std::string> CopyWhole(const fs::path& from, const std::string& to) {
     std::ifstream in(from, std::ios::binary);
-    if (!in) return false;
+    if (!in) return "the engraved file can not be read";
     AtomicFileWriter out(to);
     std::vector<char> chunk(1 << 16);
     while (in) {
         in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
         const auto read = static_cast<std::size_t>(in.gcount());
-        if (read > 0 && !out.Write(std::string_view(chunk.data(), read))) return false;
+        if (read > 0 && !out.Write(std::string_view(chunk.data(), read))) return out.Problem();
     }
-    return !in.bad() && out.Commit();
+    if (in.bad()) return "the engraved file can not be read";
+    if (!out.Commit()) return out.Problem();
+    return std::nullopt;
 }
 
 }  // namespace
@@ -99,10 +103,10 @@ LilyPondProgram::Result LilyPondProgram::Engrave(const std::string& lilyPondText
         if (!tail.empty()) result.problem += ":\n" + tail;
         return result;
     }
-    if (CopyWhole(made, outputPath)) {
-        result.written = true;
+    if (const std::optional<std::string> problem = CopyWhole(made, outputPath)) {
+        result.problem = "Can not write the file " + outputPath + ": " + *problem;
     } else {
-        result.problem = "Can not write the file " + outputPath;
+        result.written = true;
     }
     return result;
 }

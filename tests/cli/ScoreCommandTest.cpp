@@ -135,7 +135,7 @@ TEST_F(ScoreCommandTest, UsageErrorsAndUnwritableFiles) {
         EXPECT_EQ(run.status, 1) << format;
         const auto json = nlohmann::json::parse(run.out);
         EXPECT_EQ(json["written"], false);
-        EXPECT_THAT(json["reports"], ElementsAre("Can not write the file " + path));
+        EXPECT_THAT(json["reports"], ElementsAre("Can not write the file " + path + ": No such file or directory"));
     }
 }
 

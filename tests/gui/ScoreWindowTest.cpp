@@ -119,7 +119,7 @@ TEST_F(ScoreWindowTest, WithoutLilyPondTheWindowSaysHowToInstallIt) {
         modal.close();
     });
     EXPECT_FALSE(score.SaveMusicXml(QStringLiteral("/zamrit-nowhere/score.musicxml")));
-    EXPECT_EQ(warning, QStringLiteral("Can not write the file /zamrit-nowhere/score.musicxml"));
+    EXPECT_EQ(warning, QStringLiteral("Can not write the file /zamrit-nowhere/score.musicxml: No such file or directory"));
 }
 
 // A temporary folder that can not be made fails the PDF save with a message that says why;
