@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <fstream>
 
 namespace zamrit {
@@ -17,6 +16,10 @@ QByteArray FileBytes(const QString& path) {
 }
 
 }  // namespace
+
+QString WarmEngraver::FolderPath() const {
+    return folder_ != nullptr && folder_->Made() ? QString::fromStdString(folder_->Path().string()) : QString();
+}
 
 WarmEngraver::WarmEngraver(QString program, int resolution)
     : program_(std::move(program)), resolution_(resolution) {}
@@ -41,10 +44,10 @@ bool WarmEngraver::EnsureRunning() {
         process_->disconnect();
         process_.release()->deleteLater();  // this may run in one of its signals
     }
-    if (folder_ == nullptr || !folder_->isValid()) folder_ = std::make_unique<QTemporaryDir>();
-    if (!folder_->isValid()) return false;
+    if (folder_ == nullptr || !folder_->Made()) folder_ = std::make_unique<TemporaryFolder>("zamrit-engraver");
+    if (!folder_->Made()) return false;
     process_ = std::make_unique<QProcess>();
-    process_->setWorkingDirectory(folder_->path());
+    process_->setWorkingDirectory(FolderPath());
     process_->setProcessChannelMode(QProcess::MergedChannels);
     QObject::connect(process_.get(), &QProcess::readyReadStandardOutput, [this] { OnOutput(); });
     QObject::connect(process_.get(), &QProcess::finished, [this] {
@@ -74,7 +77,7 @@ void WarmEngraver::RunNext() {
     if (!running_) return;  // the start failed at once, and that ended the job
     const QString name = QStringLiteral("job%1").arg(jobNumber_);
     {
-        std::ofstream file((folder_->path() + QLatin1Char('/') + name + QStringLiteral(".ly")).toStdString());
+        std::ofstream file((FolderPath() + QLatin1Char('/') + name + QStringLiteral(".ly")).toStdString());
         file << running_->text;
     }
     // The file is engraved whatever it holds; then a line of our own says the job is over.
@@ -91,7 +94,7 @@ void WarmEngraver::OnOutput() {
 }
 
 void WarmEngraver::Finish(bool succeeded) {
-    const QString base = folder_ != nullptr ? folder_->path() + QStringLiteral("/job%1").arg(jobNumber_) : QString();
+    const QString base = FolderPath() + QStringLiteral("/job%1").arg(jobNumber_);
     Result result;
     if (succeeded) {
         result.png = FileBytes(base + QStringLiteral(".png"));
@@ -100,8 +103,12 @@ void WarmEngraver::Finish(bool succeeded) {
     }
     if (!result.engraved) {
         const QString log = QString::fromLocal8Bit(output_).trimmed();
-        result.log = log.isEmpty() ? QStringLiteral("lilypond did not start or ended early.")
-                                   : log.split(QLatin1Char('\n')).mid(-kLogLines).join(QLatin1Char('\n'));
+        if (folder_ != nullptr && !folder_->Made()) {
+            result.log = QString::fromStdString(folder_->Problem());
+        } else {
+            result.log = log.isEmpty() ? QStringLiteral("lilypond did not start or ended early.")
+                                       : log.split(QLatin1Char('\n')).mid(-kLogLines).join(QLatin1Char('\n'));
+        }
     }
     for (const char* extension : {".ly", ".png", ".ps"}) QFile::remove(base + QLatin1String(extension));
     output_.clear();

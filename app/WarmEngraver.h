@@ -7,8 +7,9 @@
 #include <optional>
 #include <string>
 
+#include "platform/TemporaryFolder.h"
+
 class QProcess;
-class QTemporaryDir;
 
 namespace zamrit {
 
@@ -45,6 +46,7 @@ public:
     int Starts() const { return starts_; }
 
 private:
+    QString FolderPath() const;  // empty without a folder
     struct Job {
         std::string text;
         Done done;
@@ -57,7 +59,7 @@ private:
 
     QString program_;
     int resolution_;
-    std::unique_ptr<QTemporaryDir> folder_;
+    std::unique_ptr<TemporaryFolder> folder_;
     std::unique_ptr<QProcess> process_;
     std::optional<Job> running_;
     std::optional<Job> waiting_;

@@ -83,5 +83,23 @@ TEST_F(WarmEngraverTest, AProgramThatCanNotStartFailsTheJob) {
     EXPECT_FALSE(results_[0].log.isEmpty());
 }
 
+// Without a folder for its files the engraver says so, instead of blaming the program.
+TEST_F(WarmEngraverTest, AMissingTemporaryFolderIsSaid) {
+    const QByteArray tmpdir = qgetenv("TMPDIR");
+    qputenv("TMPDIR", "/zamrit-nowhere");
+    WarmEngraver engraver(QString::fromStdString(program_.string()), 90);
+    engraver.Engrave("piece", Record());
+    QTRY_COMPARE_WITH_TIMEOUT(results_.size(), 1u, 10000);
+    if (tmpdir.isNull()) {
+        qunsetenv("TMPDIR");
+    } else {
+        qputenv("TMPDIR", tmpdir);
+    }
+    EXPECT_FALSE(results_[0].engraved);
+    EXPECT_TRUE(results_[0].log.startsWith(QStringLiteral("Can not make a temporary folder in /zamrit-nowhere: ")))
+        << results_[0].log.toStdString();
+    EXPECT_EQ(engraver.Starts(), 0);
+}
+
 }  // namespace
 }  // namespace zamrit
