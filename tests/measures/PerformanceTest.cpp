@@ -65,7 +65,8 @@ struct MelodyNote {
 struct PlayedBar {
     double micros = 0;
     std::vector<double> beatMicros;
-    std::int32_t melodyVolume = 0;
+    std::int32_t melodyVolume = 0;       // on the downbeat
+    std::vector<std::int32_t> laterVolumes;  // set inside the bar
     std::vector<MelodyNote> melody;  // start and end in ticks from the bar's downbeat
 
     // The melody's level: its channel volume and the mean level of its notes' velocities.
@@ -139,8 +140,12 @@ std::vector<PlayedBar> Played(const Form& form, std::uint32_t seed) {
         const auto bar = static_cast<std::size_t>(tick / barTicks);
         if (bar >= bars.size()) continue;
         const std::int64_t inBar = tick - static_cast<std::int64_t>(bar) * barTicks;
-        if (event.kind == kMidiControlChange && event.code == kVolumeController && inBar == 0) {
-            bars[bar].melodyVolume = event.value;
+        if (event.kind == kMidiControlChange && event.code == kVolumeController) {
+            if (inBar == 0) {
+                bars[bar].melodyVolume = event.value;
+            } else {
+                bars[bar].laterVolumes.push_back(event.value);
+            }
         } else if (event.kind == kMidiNoteOn) {
             sounding[event.key] = {bar, bars[bar].melody.size()};
             bars[bar].melody.push_back({inBar, inBar, event.velocity});
@@ -200,6 +205,13 @@ TEST_F(PerformanceTest, PhrasesAndSectionsAreShapedInLevelAndDownbeatsAccented) 
                     strongestAccent = std::max(strongestAccent, accent);
                     EXPECT_GE(accent, 1.0) << "bar " << b + 1;
                     EXPECT_LE(accent, 4.0) << "bar " << b + 1;
+                }
+                // Inside a phrase a bar moves towards the next bar's level; a phrase's end holds.
+                for (const std::int32_t volume : bar.laterVolumes) {
+                    const bool endsPhrase = b % 4 == 3;
+                    ASSERT_FALSE(endsPhrase || b + 1 == bars.size()) << "bar " << b + 1 << " changes its level";
+                    EXPECT_GE(volume, std::min(bar.melodyVolume, bars[b + 1].melodyVolume)) << "bar " << b + 1;
+                    EXPECT_LE(volume, std::max(bar.melodyVolume, bars[b + 1].melodyVolume)) << "bar " << b + 1;
                 }
                 // A phrase rises from its start and falls away at its end.
                 if (b % 4 == 3) {

@@ -37,7 +37,7 @@ MeasureEncoder::KeyCode MeasureEncoder::EncodeKey(std::int32_t midiKey) {
 MFiWriter MeasureEncoder::Encode(const MeasureStyle& style, std::size_t bar, const Measure& written,
                                  std::string_view title) {
     const Measure measure = MeasurePerformance::Shape(style, bar, written);
-    const auto volumes = MeasurePerformance::Volumes(style, bar);
+    const std::vector<VolumeChange> dynamics = MeasurePerformance::Dynamics(style, bar);
     std::vector<TimedEvent> events;
     for (const TempoChange& change : MeasurePerformance::Tempo(style, bar)) {
         events.push_back({change.tick, 0, [&style, change](MFiEventWriter& w, std::uint8_t d) {
@@ -47,14 +47,16 @@ MFiWriter MeasureEncoder::Encode(const MeasureStyle& style, std::size_t bar, con
     for (std::size_t voice = 0; voice < measure.voices.size(); ++voice) {
         const std::uint8_t channel = Channel(voice);
         const std::uint8_t program = style.programs[voice];
-        const std::uint8_t volume = volumes[voice];  // doubled on reading
         events.push_back({0, 0, [=](MFiEventWriter& w, std::uint8_t d) {
                               w.Command(d, kBankCommand, static_cast<std::uint8_t>((channel << 6) | (program >> 6)));
                           }});
         events.push_back({0, 0, [=](MFiEventWriter& w, std::uint8_t d) { w.Program(d, channel, program & 0x3F); }});
-        events.push_back({0, 0, [=](MFiEventWriter& w, std::uint8_t d) {
-                              w.Command(d, kVolumeCommand, static_cast<std::uint8_t>((channel << 6) | volume));
-                          }});
+        for (const VolumeChange& change : dynamics) {
+            const std::uint8_t volume = change.volumes[voice];  // doubled on reading
+            events.push_back({change.tick, 0, [=](MFiEventWriter& w, std::uint8_t d) {
+                                  w.Command(d, kVolumeCommand, static_cast<std::uint8_t>((channel << 6) | volume));
+                              }});
+        }
         for (const NoteSpan& note : measure.voices[voice]) {
             const KeyCode code = EncodeKey(note.key);
             events.push_back({note.start, 1, [=](MFiEventWriter& w, std::uint8_t d) {

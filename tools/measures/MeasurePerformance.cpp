@@ -40,17 +40,37 @@ Measure MeasurePerformance::Shape(const MeasureStyle& style, std::size_t bar, Me
     return measure;
 }
 
-std::array<std::uint8_t, Measure::kVoices> MeasurePerformance::Volumes(const MeasureStyle& style,
-                                                                       std::size_t bar) {
+namespace {
+
+// The volumes at `arch` dB of the phrase arch.
+std::array<std::uint8_t, Measure::kVoices> VolumesAt(const MeasureStyle& style, double arch) {
     // The melody shapes the phrase; the accompaniment follows it by half as much.
-    const double arch = style.performance.barLevelsDb[bar];
     std::array<std::uint8_t, Measure::kVoices> volumes{};
     for (std::size_t voice = 0; voice < volumes.size(); ++voice) {
-        const double share = voice == Measure::kMelody ? 1.0 : kAccompanimentArch;
-        volumes[voice] = static_cast<std::uint8_t>(
-            Scaled(style.channelVolumes[voice], style.performance.sectionDb + share * arch));
+        const double share = voice == Measure::kMelody ? 1.0 : MeasurePerformance::kAccompanimentArch;
+        volumes[voice] = static_cast<std::uint8_t>(MeasurePerformance::Scaled(
+            style.channelVolumes[voice], style.performance.sectionDb + share * arch));
     }
     return volumes;
+}
+
+}  // namespace
+
+std::array<std::uint8_t, Measure::kVoices> MeasurePerformance::Volumes(const MeasureStyle& style,
+                                                                       std::size_t bar) {
+    return VolumesAt(style, style.performance.barLevelsDb[bar]);
+}
+
+std::vector<VolumeChange> MeasurePerformance::Dynamics(const MeasureStyle& style, std::size_t bar) {
+    std::vector<VolumeChange> changes{{0, Volumes(style, bar)}};
+    if (style.EndsPhrase(bar) || bar + 1 >= style.bars.size()) return changes;
+    const double from = style.performance.barLevelsDb[bar];
+    const double to = style.performance.barLevelsDb[bar + 1];
+    for (std::int32_t beat = 1; beat < style.beatsPerBar; ++beat) {
+        const auto volumes = VolumesAt(style, from + (to - from) * beat / style.beatsPerBar);
+        if (volumes != changes.back().volumes) changes.push_back({beat * style.ticksPerQuarter, volumes});
+    }
+    return changes;
 }
 
 std::vector<TempoChange> MeasurePerformance::Tempo(const MeasureStyle& style, std::size_t bar) {

@@ -18,6 +18,12 @@ struct TempoChange {
     bool operator==(const TempoChange&) const = default;
 };
 
+// The channel volumes (0-63, doubled on reading) of the three voices from a tick of the bar on.
+struct VolumeChange {
+    std::int32_t tick;
+    std::array<std::uint8_t, Measure::kVoices> volumes;
+};
+
 // How a bar position is played, the same for every measure of it: the level of the bar in
 // its phrase and section (channel volumes), the downbeat's accent (velocities), the tempo
 // (in tempo; broadened at a phrase end; a final ritardando in the piece's last bar) and a
@@ -26,8 +32,12 @@ class MeasurePerformance {
 public:
     // The measure as played at bar `bar` (counted from 0) of its part.
     static Measure Shape(const MeasureStyle& style, std::size_t bar, Measure measure);
-    // The channel volume (0-63, doubled on reading) of each voice in the bar.
+    // The channel volume (0-63, doubled on reading) of each voice on the bar's downbeat.
     static std::array<std::uint8_t, Measure::kVoices> Volumes(const MeasureStyle& style, std::size_t bar);
+    // The volumes in time order, the first on the downbeat: inside a phrase the bar moves on
+    // its beats towards the next bar's level, a crescendo or diminuendo; a phrase's last bar
+    // holds its level.
+    static std::vector<VolumeChange> Dynamics(const MeasureStyle& style, std::size_t bar);
     // The bar's tempo changes in time order, the first at tick 0.
     static std::vector<TempoChange> Tempo(const MeasureStyle& style, std::size_t bar);
 
