@@ -42,6 +42,12 @@ Measure MeasurePerformance::Shape(const MeasureStyle& style, std::size_t bar, Me
 
 namespace {
 
+// The bar's phrase-arch level; 0 dB for a bar the plan does not reach.
+double ArchOf(const MeasureStyle& style, std::size_t bar) {
+    const std::vector<double>& levels = style.performance.barLevelsDb;
+    return bar < levels.size() ? levels[bar] : 0.0;
+}
+
 // The volumes at `arch` dB of the phrase arch.
 std::array<std::uint8_t, Measure::kVoices> VolumesAt(const MeasureStyle& style, double arch) {
     // The melody shapes the phrase; the accompaniment follows it by half as much.
@@ -58,14 +64,14 @@ std::array<std::uint8_t, Measure::kVoices> VolumesAt(const MeasureStyle& style, 
 
 std::array<std::uint8_t, Measure::kVoices> MeasurePerformance::Volumes(const MeasureStyle& style,
                                                                        std::size_t bar) {
-    return VolumesAt(style, style.performance.barLevelsDb[bar]);
+    return VolumesAt(style, ArchOf(style, bar));
 }
 
 std::vector<VolumeChange> MeasurePerformance::Dynamics(const MeasureStyle& style, std::size_t bar) {
     std::vector<VolumeChange> changes{{0, Volumes(style, bar)}};
     if (style.EndsPhrase(bar) || bar + 1 >= style.bars.size()) return changes;
-    const double from = style.performance.barLevelsDb[bar];
-    const double to = style.performance.barLevelsDb[bar + 1];
+    const double from = ArchOf(style, bar);
+    const double to = ArchOf(style, bar + 1);
     for (std::int32_t beat = 1; beat < style.beatsPerBar; ++beat) {
         const auto volumes = VolumesAt(style, from + (to - from) * beat / style.beatsPerBar);
         if (volumes != changes.back().volumes) changes.push_back({beat * style.ticksPerQuarter, volumes});

@@ -74,7 +74,7 @@ struct MeasureStyle {
     Range inner;
     Accompaniment accompaniment;
     std::array<std::uint8_t, 3> programs;       // General MIDI programs, 0-127
-    std::array<std::uint8_t, 3> velocities;     // 0-63
+    std::array<std::uint8_t, 3> velocities;     // 0-63; the downbeat adds performance.accentDb
     std::array<std::uint8_t, 3> channelVolumes; // 0-63, doubled on reading; at a level of 0 dB
     std::array<std::int32_t, 3> gatePercent;    // articulation of each voice
     std::vector<BarPlan> bars;
