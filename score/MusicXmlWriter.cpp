@@ -142,6 +142,7 @@ private:
                 WriteElement(elements, e, v, section.places[v]);
             }
         }
+        WriteMarks(section, bar);
         if (sectionEnd && section.repeated) {
             out_ << "      <barline location=\"right\">\n        <bar-style>light-heavy</bar-style>\n"
                     "        <repeat direction=\"backward\"/>\n      </barline>\n";
@@ -153,9 +154,43 @@ private:
         out_ << "    </measure>\n";
     }
 
+    // The bar's marks after its voices: back to the start of the bar, then on to each mark.
+    // Dynamics and hairpins go below the treble staff, tempo words above it.
+    void WriteMarks(const Section& section, const Bar& bar) {
+        if (bar.marks.empty()) return;
+        out_ << "      <backup>\n        <duration>" << section.BarTicks() << "</duration>\n      </backup>\n";
+        std::int32_t position = 0;
+        for (const Mark& mark : bar.marks) {
+            if (mark.start > position) {
+                out_ << "      <forward>\n        <duration>" << mark.start - position << "</duration>\n      </forward>\n";
+                position = mark.start;
+            }
+            const bool words = mark.kind == Mark::Kind::TempoWords;
+            out_ << "      <direction placement=\"" << (words ? "above" : "below") << "\">\n        <direction-type>\n";
+            switch (mark.kind) {
+                case Mark::Kind::Dynamic:
+                    out_ << "          <dynamics>\n            <" << mark.text << "/>\n          </dynamics>\n";
+                    break;
+                case Mark::Kind::Crescendo: out_ << "          <wedge type=\"crescendo\"/>\n"; break;
+                case Mark::Kind::Diminuendo: out_ << "          <wedge type=\"diminuendo\"/>\n"; break;
+                case Mark::Kind::HairpinEnd: out_ << "          <wedge type=\"stop\"/>\n"; break;
+                case Mark::Kind::TempoWords:
+                    out_ << "          <words font-style=\"italic\">" << Escaped(mark.text) << "</words>\n";
+                    break;
+            }
+            out_ << "        </direction-type>\n        <staff>1</staff>\n      </direction>\n";
+        }
+    }
+
     void WriteElement(const std::vector<Element>& elements, std::size_t index, std::size_t voice,
                       const VoicePlace& where) {
         const Element& element = elements[index];
+        if (!element.words.empty()) {
+            out_ << "      <direction placement=\"above\">\n        <direction-type>\n"
+                 << "          <words>" << Escaped(element.words) << "</words>\n"
+                 << "        </direction-type>\n        <voice>" << voice + 1 << "</voice>\n"
+                 << "        <staff>" << where.staff + 1 << "</staff>\n      </direction>\n";
+        }
         const std::size_t notes = element.IsRest() ? 1 : element.pitches.size();
         for (std::size_t p = 0; p < notes; ++p) {
             out_ << "      <note>\n";
@@ -186,10 +221,11 @@ private:
             }
             out_ << "        <staff>" << where.staff + 1 << "</staff>\n";
             if (p == 0) WriteBeams(elements, index);
-            if (element.tiedFromPrevious || element.tieToNext) {
+            if (element.tiedFromPrevious || element.tieToNext || element.staccato) {
                 out_ << "        <notations>\n";
                 if (element.tiedFromPrevious) out_ << "          <tied type=\"stop\"/>\n";
                 if (element.tieToNext) out_ << "          <tied type=\"start\"/>\n";
+                if (element.staccato) out_ << "          <articulations>\n            <staccato/>\n          </articulations>\n";
                 out_ << "        </notations>\n";
             }
             out_ << "      </note>\n";
