@@ -11,8 +11,6 @@
 namespace zamrit::measures {
 namespace {
 
-constexpr std::int32_t kDownbeatAccent = 4;
-
 struct Composition {
     explicit Composition(MeasureComposer::Book& measures) : book(measures) {}
 
@@ -43,12 +41,11 @@ NoteLine MelodyOf(const MeasureStyle& style, const Figure& figure) {
     return line;
 }
 
-// Velocities: each voice's own, a little more on the downbeat.
+// Velocities: each voice's own (the accents are the performance's, MeasurePerformance).
 void Voice(const MeasureStyle& style, Measure& measure) {
     for (std::size_t voice = 0; voice < measure.voices.size(); ++voice) {
         for (NoteSpan& note : measure.voices[voice]) {
-            note.velocity = style.velocities[voice] + (note.start == 0 ? kDownbeatAccent : 0);
-            note.velocity = std::min(note.velocity, 63);
+            note.velocity = style.velocities[voice];
             note.gate = std::clamp(note.gate, 1, 255);
         }
     }

@@ -5,6 +5,8 @@
 #include <functional>
 #include <vector>
 
+#include "tools/measures/MeasurePerformance.h"
+
 namespace zamrit::measures {
 namespace {
 
@@ -32,23 +34,29 @@ MeasureEncoder::KeyCode MeasureEncoder::EncodeKey(std::int32_t midiKey) {
     return {static_cast<std::uint8_t>(std::clamp(midiKey - 57, 0, 63)), 1};
 }
 
-MFiWriter MeasureEncoder::Encode(const MeasureStyle& style, const Measure& measure,
+MFiWriter MeasureEncoder::Encode(const MeasureStyle& style, std::size_t bar, const Measure& written,
                                  std::string_view title) {
+    const Measure measure = MeasurePerformance::Shape(style, bar, written);
+    const std::vector<VolumeChange> dynamics = MeasurePerformance::Dynamics(style, bar);
     std::vector<TimedEvent> events;
-    events.push_back({0, 0, [&style](MFiEventWriter& w, std::uint8_t d) {
-                          w.Tempo(d, style.tempoCode & 0x0F, style.beatsPerMinute);
-                      }});
+    for (const TempoChange& change : MeasurePerformance::Tempo(style, bar)) {
+        events.push_back({change.tick, 0, [&style, change](MFiEventWriter& w, std::uint8_t d) {
+                              w.Tempo(d, style.tempoCode & 0x0F, change.beatsPerMinute);
+                          }});
+    }
     for (std::size_t voice = 0; voice < measure.voices.size(); ++voice) {
         const std::uint8_t channel = Channel(voice);
         const std::uint8_t program = style.programs[voice];
-        const std::uint8_t volume = style.channelVolumes[voice];  // doubled on reading
         events.push_back({0, 0, [=](MFiEventWriter& w, std::uint8_t d) {
                               w.Command(d, kBankCommand, static_cast<std::uint8_t>((channel << 6) | (program >> 6)));
                           }});
         events.push_back({0, 0, [=](MFiEventWriter& w, std::uint8_t d) { w.Program(d, channel, program & 0x3F); }});
-        events.push_back({0, 0, [=](MFiEventWriter& w, std::uint8_t d) {
-                              w.Command(d, kVolumeCommand, static_cast<std::uint8_t>((channel << 6) | volume));
-                          }});
+        for (const VolumeChange& change : dynamics) {
+            const std::uint8_t volume = change.volumes[voice];  // doubled on reading
+            events.push_back({change.tick, 0, [=](MFiEventWriter& w, std::uint8_t d) {
+                                  w.Command(d, kVolumeCommand, static_cast<std::uint8_t>((channel << 6) | volume));
+                              }});
+        }
         for (const NoteSpan& note : measure.voices[voice]) {
             const KeyCode code = EncodeKey(note.key);
             events.push_back({note.start, 1, [=](MFiEventWriter& w, std::uint8_t d) {

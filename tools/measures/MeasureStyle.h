@@ -49,6 +49,16 @@ enum class Accompaniment {
     March,      // bass on the beats, the inner voice on the off-beats
 };
 
+// How a part is played, as every measure of a bar shares it. Levels are in dB of the
+// synthesizer's concave curves, on which a channel volume or a velocity v sounds
+// 40·log10(v / 127) dB against the full value.
+struct Performance {
+    double sectionDb;                 // the part's dynamic against the other parts
+    double accentDb;                  // the downbeat's note over the other notes of its bar
+    bool endsPiece;                   // its last bar ends the piece: a final ritardando
+    std::vector<double> barLevelsDb;  // one per bar: the phrase arch, added to sectionDb
+};
+
 // What every measure of one part shares: key, metre, tempo, instruments and the bar plans.
 struct MeasureStyle {
     std::string_view prefix;       // "MN", "TR", "DA", "DB"
@@ -65,15 +75,19 @@ struct MeasureStyle {
     Accompaniment accompaniment;
     std::array<std::uint8_t, 3> programs;       // General MIDI programs, 0-127
     std::array<std::uint8_t, 3> velocities;     // 0-63
-    std::array<std::uint8_t, 3> channelVolumes; // 0-63, doubled on reading
+    std::array<std::uint8_t, 3> channelVolumes; // 0-63, doubled on reading; at a level of 0 dB
     std::array<std::int32_t, 3> gatePercent;    // articulation of each voice
     std::vector<BarPlan> bars;
+    Performance performance;
 
     std::int32_t TicksPerBar() const { return ticksPerQuarter * beatsPerBar; }
     std::int32_t TicksPerSixteenth() const { return ticksPerQuarter / 4; }
     // Pitch classes of the keys the part cadences in: its own and those its bars visit.
     std::vector<std::int32_t> Tonics() const;
     std::int32_t FirstSum() const { return alternatives == 6 ? 1 : 2; }
+    // Whether bar `bar` (from 0) ends a phrase, and whether it ends the piece.
+    bool EndsPhrase(std::size_t bar) const { return bars[bar].role != BarRole::Moving; }
+    bool EndsPiece(std::size_t bar) const { return performance.endsPiece && bar + 1 == bars.size(); }
 
     // The style of the part whose files start with `prefix`; the minuet's for anything else.
     static const MeasureStyle& ForPrefix(std::string_view prefix);

@@ -47,9 +47,9 @@ int main(int argc, char* argv[]) {
         const measures::MeasureStyle& style = *styles[part];
         const int sum = std::stoi(name.substr(3, 2));
         const int bar = std::stoi(name.substr(6, 2)) - (style.prefix == "TR" ? 16 : 0);
-        const measures::Measure& measure =
-            book[part][static_cast<std::size_t>(bar - 1)][AlternativeOfSum(style, sum)];
-        if (!measures::MeasureEncoder::Encode(style, measure, name.substr(0, 8)).WriteFile(folder / name)) {
+        const auto barIndex = static_cast<std::size_t>(bar - 1);
+        const measures::Measure& measure = book[part][barIndex][AlternativeOfSum(style, sum)];
+        if (!measures::MeasureEncoder::Encode(style, barIndex, measure, name.substr(0, 8)).WriteFile(folder / name)) {
             std::fprintf(stderr, "cannot write %s\n", (folder / name).c_str());
             return 1;
         }
