@@ -149,7 +149,7 @@ std::int64_t EndBeforeRest(const Onset& onset, std::int64_t from, std::int64_t n
     return std::min(next, onset.start + written);
 }
 
-// Where a detached note (one that sounds at most 75 % of the way to the next note of its
+// Where a detached note (one that sounds at most 70 % of the way to the next note of its
 // voice) is written to end: up to the next note, except that when that value would be tied on
 // (across a beat or the bar line) and the sound is over within the first of its values, it
 // ends there and a rest follows: a tie would hold what the player lets go.
@@ -164,13 +164,15 @@ std::int64_t DetachedEnd(const Onset& onset, std::int64_t from, std::int64_t nex
     return next;
 }
 
-// Whether a note sounds at most 75 % of `value`: detached, in the sense that a staccato dot asks.
-bool Detached(std::int64_t sounding, std::int64_t value) { return sounding * 4 <= value * 3; }
+// Whether a note sounds at most 70 % of `value`: detached, as a staccato dot asks. A light
+// articulation lets a note sound 50-70 % of its value; a note let go at 75-80 % of it, as a
+// minuet's or a phrase's breath, is played as written.
+bool Detached(std::int64_t sounding, std::int64_t value) { return sounding * 10 <= value * 7; }
 
 // The written sounds of the onsets in [from, to): each up to the next onset, or, when it falls
 // silent a beat or more before that, up to where it stops (EndBeforeRest). A note let go well
-// before the next (Detached) and silent less than a beat is written as its value with a
-// staccato dot (DetachedEnd); a plucked part takes no dots, its first note reads "pizz." and
+// before the next (Detached) and silent less than a beat is written as its value (DetachedEnd)
+// with a staccato dot if that is a beat or less; a plucked part takes no dots, its first note reads "pizz." and
 // the first note after it "arco". In order, and none overlaps the next. `plucked` is whether
 // the voice was plucked where the sounds start, and is left as it is where they end.
 std::vector<Sound> SoundsOf(const std::vector<Onset>& onsets, std::int64_t from, std::int64_t to,
@@ -187,7 +189,8 @@ std::vector<Sound> SoundsOf(const std::vector<Onset>& onsets, std::int64_t from,
             end = DetachedEnd(onset, from, next, barTicks);
         }
         Sound sound{onset.start, end, onset.keys, false, {}};
-        sound.staccato = !onset.plucked && Detached(onset.sounding, end - onset.start);
+        // A dot on a value longer than a beat asks for a shortness no player gives a half note.
+        sound.staccato = !onset.plucked && end - onset.start <= kBeat && Detached(onset.sounding, end - onset.start);
         if (onset.plucked != plucked) sound.words = onset.plucked ? "pizz." : "arco";
         plucked = onset.plucked;
         sounds.push_back(std::move(sound));

@@ -3,41 +3,80 @@
 #include <optional>
 
 namespace zamrit::score {
+namespace {
 
-std::vector<PlacedMark> TempoMarks::Find(std::span<const SectionCourse> sections) {
-    std::vector<PlacedMark> marks;
-    std::optional<double> beat;         // the length of a quarter in effect
-    std::optional<CoursePoint> slowing;  // where the run of slower beats started, and the beat before it
-    bool marked = false;                 // the run is marked "rit."
-    std::optional<double> ritBase;       // the beat before a marked slowing not yet taken back
-    for (const SectionCourse& section : sections) {
-        for (const CoursePoint& point : section.points) {
-            if (point.value <= 0) continue;
-            if (!beat || point.value == *beat) {
-                beat = point.value;
-                continue;
+class Reader {
+public:
+    std::vector<PlacedMark> Read(std::span<const SectionCourse> sections) {
+        for (const SectionCourse& section : sections) {
+            if (section.barTicks <= 0) continue;
+            std::size_t next = 0;
+            for (std::int64_t barStart = section.firstTick; barStart < section.endTick; barStart += section.barTicks) {
+                ReadBar(section, barStart, next);
             }
-            if (point.value > *beat) {
-                if (!slowing) {
-                    slowing = CoursePoint{point.tick, *beat};
-                    marked = false;
-                }
-                if (!marked && point.value >= slowing->value * kMarkedSlowing) {
-                    marks.push_back({slowing->tick, Mark::Kind::TempoWords, "rit."});
-                    marked = true;
-                    ritBase = slowing->value;
-                }
-            } else {
-                slowing.reset();
-                if (ritBase && point.value <= *ritBase * kTempoBack) {
-                    marks.push_back({point.tick, Mark::Kind::TempoWords, "a tempo"});
-                    ritBase.reset();
-                }
-            }
-            beat = point.value;
+        }
+        return std::move(marks_);
+    }
+
+private:
+    // Takes the bar's tempo changes and weighs the bar: as long as its beats make it, against
+    // as long as the tempo before the slowing in it would.
+    void ReadBar(const SectionCourse& section, std::int64_t barStart, std::size_t& next) {
+        const std::int64_t barEnd = barStart + section.barTicks;
+        double time = 0;
+        std::int64_t at = barStart;
+        std::optional<CoursePoint> barSlowing = slowing_;
+        const auto advance = [&](std::int64_t to) {
+            if (beat_) time += static_cast<double>(to - at) * *beat_;
+            at = to;
+        };
+        for (; next < section.points.size() && section.points[next].tick < barEnd; ++next) {
+            const CoursePoint& point = section.points[next];
+            if (point.tick < barStart) continue;
+            advance(point.tick);
+            Take(point);
+            if (!barSlowing && slowing_) barSlowing = slowing_;
+        }
+        advance(barEnd);
+        if (barSlowing && !marked_ &&
+            time >= static_cast<double>(section.barTicks) * barSlowing->value * TempoMarks::kMarkedSlowing) {
+            marks_.push_back({barSlowing->tick, Mark::Kind::TempoWords, "rit."});
+            marked_ = slowing_.has_value();
+            ritBase_ = barSlowing->value;
         }
     }
-    return marks;
-}
+
+    void Take(const CoursePoint& point) {
+        if (point.value <= 0) return;
+        if (!beat_ || point.value == *beat_) {
+            beat_ = point.value;
+            return;
+        }
+        if (point.value > *beat_) {
+            if (!slowing_) {
+                slowing_ = CoursePoint{point.tick, *beat_};
+                marked_ = false;
+            }
+        } else {
+            slowing_.reset();
+            marked_ = false;
+            if (ritBase_ && point.value <= *ritBase_ * TempoMarks::kTempoBack) {
+                marks_.push_back({point.tick, Mark::Kind::TempoWords, "a tempo"});
+                ritBase_.reset();
+            }
+        }
+        beat_ = point.value;
+    }
+
+    std::vector<PlacedMark> marks_;
+    std::optional<double> beat_;             // the length of a quarter in effect
+    std::optional<CoursePoint> slowing_;     // where the run of slower beats started, and the beat before it
+    bool marked_ = false;                    // the run is marked "rit."
+    std::optional<double> ritBase_;          // the beat before a marked slowing not yet taken back
+};
+
+}  // namespace
+
+std::vector<PlacedMark> TempoMarks::Find(std::span<const SectionCourse> sections) { return Reader().Read(sections); }
 
 }  // namespace zamrit::score

@@ -146,6 +146,8 @@ TEST(PerformanceMarksTest, RitardandoWhereThePieceSlowsMarkedly) {
     const std::vector<CourseCase> cases{
         {"in tempo", everyBar({}), {}},
         {"a phrase end broadened by 6 %, back at once", everyBar({Tempo(kBar, 530000)}), {}},
+        {"a phrase end broadened by 6 % on its last beats, the last 13 % slower",
+         everyBar({Tempo(kBar + 144, 521739), Tempo(kBar + 192, 545454), Tempo(kBar + 240, 566037)}), {}},
         {"a final ritardando, beat by beat",
          everyBar({Tempo(3 * kBar, 525000), Tempo(3 * kBar + 96, 575000), Tempo(3 * kBar + 192, 650000)}),
          {{4, 0, Kind::TempoWords, "rit."}}},
@@ -177,6 +179,8 @@ TEST(PerformanceMarksTest, ShortNotesAreTheirValueWithAStaccatoDot) {
     const std::vector<ArticulationCase> cases{
         {"legato quarters", {Program(0, kViolin), Note(0, 90), Note(96, 90)}, "c''4 c''4"},
         {"detached quarters", {Program(0, kViolin), Note(0, 48), Note(96, 48), Note(192, 48)}, "c''4-. c''4-."},
+        {"let go at 75 %: played as written", {Program(0, kViolin), Note(0, 72), Note(96, 72), Note(192, 72)}, "c''4 c''4"},
+        {"a detached half note takes no dot", {Program(0, kViolin), Note(0, 134), Note(192, 48)}, "c''2"},
         {"off-beat eighths: an eighth and a rest, not a tie over the beat",
          {Program(0, kViolin), Note(48, 24), Note(144, 24)}, "r8 c''8-. r8 c''8-."},
         {"a short quarter before a rest: not a dotted eighth and a sixteenth rest",
