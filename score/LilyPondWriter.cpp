@@ -30,7 +30,8 @@ std::string KeyText(std::int32_t fifths) {
 
 std::string TimeText(std::int32_t beats) { return "\\time " + std::to_string(beats) + "/4"; }
 
-std::string ElementText(const Element& element, std::int32_t barTicks) {
+// `below`: the voice is the lower of two on its staff, and its words go under the staff.
+std::string ElementText(const Element& element, std::int32_t barTicks, bool below) {
     if (element.wholeBarRest) {
         const std::string whole = LilyPondWriter::DurationText(barTicks);
         return whole.empty() ? "R4*" + std::to_string(barTicks / kTicksPerQuarter) : "R" + whole;
@@ -52,7 +53,7 @@ std::string ElementText(const Element& element, std::int32_t barTicks) {
     text += duration.empty() ? "4*" + std::to_string(element.ticks) + "/" + std::to_string(kTicksPerQuarter)
                              : duration;
     if (element.staccato) text += "-.";
-    if (!element.words.empty()) text += "^\"" + element.words + "\"";
+    if (!element.words.empty()) text += (below ? "_\"" : "^\"") + element.words + "\"";
     if (element.tieToNext) text += "~";
     if (element.beam == Element::Beam::Begin) text += "[";
     if (element.beam == Element::Beam::End) text += "]";
@@ -81,7 +82,7 @@ void WriteVoice(std::ostringstream& out, const Score& score, std::size_t voice) 
             out << "      ";
             const auto& elements = bar.voices[voice].elements;
             for (std::size_t i = 0; i < elements.size(); ++i) {
-                out << (i > 0 ? " " : "") << ElementText(elements[i], section.BarTicks());
+                out << (i > 0 ? " " : "") << ElementText(elements[i], section.BarTicks(), place.place == 2);
             }
             out << " | % " << bar.number << "\n";
         }

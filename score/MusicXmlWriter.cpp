@@ -186,7 +186,9 @@ private:
                       const VoicePlace& where) {
         const Element& element = elements[index];
         if (!element.words.empty()) {
-            out_ << "      <direction placement=\"above\">\n        <direction-type>\n"
+            // The lower of two voices on a staff has its words under the staff.
+            out_ << "      <direction placement=\"" << (where.place == 2 ? "below" : "above")
+                 << "\">\n        <direction-type>\n"
                  << "          <words>" << Escaped(element.words) << "</words>\n"
                  << "        </direction-type>\n        <voice>" << voice + 1 << "</voice>\n"
                  << "        <staff>" << where.staff + 1 << "</staff>\n      </direction>\n";

@@ -200,11 +200,12 @@ TEST(PerformanceMarksTest, ShortNotesAreTheirValueWithAStaccatoDot) {
     }
 }
 
-// Four bars of a violin over a plucked bass: detached notes, a crescendo into bar 3 and a
-// final ritardando.
+// Four bars of a violin over a plucked bass and a plucked inner voice under it on the treble
+// staff: detached notes, a crescendo into bar 3 and a final ritardando.
 score::Score PerformedScore() {
-    std::vector<Played> played{Program(0, kViolin), Program(0, kPizzicato, 1), Volume(0, 64), Volume(kBar + 96, 76),
-                               Volume(kBar + 192, 90), Volume(2 * kBar, 106)};
+    std::vector<Played> played{Program(0, kViolin), Program(0, kPizzicato, 1), Program(0, kPizzicato, 2),
+                               Note(0, 40, 2, 67), Volume(0, 64), Volume(kBar + 96, 76), Volume(kBar + 192, 90),
+                               Volume(2 * kBar, 106)};
     for (std::int32_t bar = 0; bar < 4; ++bar) {
         played.push_back(Tempo(bar * kBar, bar < 3 ? 500000 : 520000));
         for (std::int32_t beat = 0; beat < 3; ++beat) {
@@ -224,7 +225,9 @@ TEST(PerformanceMarksTest, BothWritersCarryTheMarks) {
     const std::string ly = score::LilyPondWriter::Write(written);
     const std::vector<std::pair<std::string, std::string>> carried{
         {"<staccato/>", "d''4-."},
-        {"<words>pizz.</words>", "c4^\"pizz.\""},
+        {"<direction placement=\"above\">\n        <direction-type>\n          <words>pizz.</words>", "c4^\"pizz.\""},
+        // The lower voice on the treble staff has its words under the staff.
+        {"<direction placement=\"below\">\n        <direction-type>\n          <words>pizz.</words>", "g'8_\"pizz.\""},
         {"<dynamics>\n            <p/>", "\\p"},
         {"<wedge type=\"crescendo\"/>", "\\<"},
         {"<wedge type=\"stop\"/>", "\\mf"},
@@ -234,9 +237,12 @@ TEST(PerformanceMarksTest, BothWritersCarryTheMarks) {
         EXPECT_NE(xml.find(inXml), std::string::npos) << inXml;
         EXPECT_NE(ly.find(inLy), std::string::npos) << inLy;
     }
-    // The plucked bass takes no dots, and "pizz." is said once.
+    // The plucked parts take no dots, and each says "pizz." once.
     EXPECT_EQ(ly.find("c4-."), std::string::npos);
-    EXPECT_EQ(ly.find("pizz.", ly.find("pizz.") + 1), std::string::npos);
+    EXPECT_EQ(ly.find("g'8-."), std::string::npos);
+    std::size_t pizz = 0;
+    for (std::size_t at = ly.find("pizz."); at != std::string::npos; at = ly.find("pizz.", at + 1)) ++pizz;
+    EXPECT_EQ(pizz, 2U);
 }
 
 // The marks engrave as lilypond reads them: no error, no warning.
