@@ -139,10 +139,10 @@ private:
             }
             const auto& elements = bar.voices[v].elements;
             for (std::size_t e = 0; e < elements.size(); ++e) {
+                if (v == 0) WriteMarks(bar, elements[e]);
                 WriteElement(elements, e, v, section.places[v]);
             }
         }
-        WriteMarks(section, bar);
         if (sectionEnd && section.repeated) {
             out_ << "      <barline location=\"right\">\n        <bar-style>light-heavy</bar-style>\n"
                     "        <repeat direction=\"backward\"/>\n      </barline>\n";
@@ -154,17 +154,13 @@ private:
         out_ << "    </measure>\n";
     }
 
-    // The bar's marks after its voices: back to the start of the bar, then on to each mark.
-    // Dynamics and hairpins go below the treble staff, tempo words above it.
-    void WriteMarks(const Section& section, const Bar& bar) {
-        if (bar.marks.empty()) return;
-        out_ << "      <backup>\n        <duration>" << section.BarTicks() << "</duration>\n      </backup>\n";
-        std::int32_t position = 0;
+    // The marks of the bar that fall within an element of the first voice, written before it
+    // as a notation program reads them: a direction belongs to the note after it. A mark within
+    // the element is moved on by its offset. Dynamics and hairpins go below the treble staff,
+    // tempo words above it.
+    void WriteMarks(const Bar& bar, const Element& element) {
         for (const Mark& mark : bar.marks) {
-            if (mark.start > position) {
-                out_ << "      <forward>\n        <duration>" << mark.start - position << "</duration>\n      </forward>\n";
-                position = mark.start;
-            }
+            if (mark.start < element.start || mark.start >= element.start + element.ticks) continue;
             const bool words = mark.kind == Mark::Kind::TempoWords;
             out_ << "      <direction placement=\"" << (words ? "above" : "below") << "\">\n        <direction-type>\n";
             switch (mark.kind) {
@@ -178,7 +174,9 @@ private:
                     out_ << "          <words font-style=\"italic\">" << Escaped(mark.text) << "</words>\n";
                     break;
             }
-            out_ << "        </direction-type>\n        <staff>1</staff>\n      </direction>\n";
+            out_ << "        </direction-type>\n";
+            if (mark.start > element.start) out_ << "        <offset>" << mark.start - element.start << "</offset>\n";
+            out_ << "        <staff>1</staff>\n      </direction>\n";
         }
     }
 
