@@ -43,6 +43,11 @@ private:
             marks_.push_back({barSlowing->tick, Mark::Kind::TempoWords, "rit."});
             marked_ = slowing_.has_value();
             ritBase_ = barSlowing->value;
+            // The slowing was over within the bar: the tempo came back where it ended.
+            if (!slowing_ && returned_ && *beat_ <= *ritBase_ * TempoMarks::kTempoBack) {
+                marks_.push_back({*returned_, Mark::Kind::TempoWords, "a tempo"});
+                ritBase_.reset();
+            }
         }
     }
 
@@ -58,6 +63,7 @@ private:
                 marked_ = false;
             }
         } else {
+            if (slowing_) returned_ = point.tick;
             slowing_.reset();
             marked_ = false;
             if (ritBase_ && point.value <= *ritBase_ * TempoMarks::kTempoBack) {
@@ -73,6 +79,7 @@ private:
     std::optional<CoursePoint> slowing_;     // where the run of slower beats started, and the beat before it
     bool marked_ = false;                    // the run is marked "rit."
     std::optional<double> ritBase_;          // the beat before a marked slowing not yet taken back
+    std::optional<std::int64_t> returned_;   // where the last slowing ended
 };
 
 }  // namespace

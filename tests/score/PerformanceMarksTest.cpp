@@ -154,6 +154,9 @@ TEST(PerformanceMarksTest, RitardandoWhereThePieceSlowsMarkedly) {
         {"a ritardando inside the piece and the tempo back",
          everyBar({Tempo(kBar, 520000), Tempo(kBar + 96, 560000), Tempo(kBar + 192, 600000)}),
          {{2, 0, Kind::TempoWords, "rit."}, {3, 0, Kind::TempoWords, "a tempo"}}},
+        {"a ritardando and the tempo back within one bar",
+         everyBar({Tempo(kBar, 600000), Tempo(kBar + 96, 650000), Tempo(kBar + 192, 500000)}),
+         {{2, 0, Kind::TempoWords, "rit."}, {2, 192, Kind::TempoWords, "a tempo"}}},
     };
     for (const CourseCase& c : cases) {
         SCOPED_TRACE(c.name);
