@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <numeric>
 #include <sstream>
+#include <string>
 
 namespace zamrit::score {
 namespace {
@@ -28,7 +30,8 @@ std::string KeyText(std::int32_t fifths) {
 
 std::string TimeText(std::int32_t beats) { return "\\time " + std::to_string(beats) + "/4"; }
 
-std::string ElementText(const Element& element, std::int32_t barTicks) {
+// `below`: the voice is the lower of two on its staff, and its words go under the staff.
+std::string ElementText(const Element& element, std::int32_t barTicks, bool below) {
     if (element.wholeBarRest) {
         const std::string whole = LilyPondWriter::DurationText(barTicks);
         return whole.empty() ? "R4*" + std::to_string(barTicks / kTicksPerQuarter) : "R" + whole;
@@ -49,6 +52,8 @@ std::string ElementText(const Element& element, std::int32_t barTicks) {
     // A value no single duration names is a quarter scaled to its ticks.
     text += duration.empty() ? "4*" + std::to_string(element.ticks) + "/" + std::to_string(kTicksPerQuarter)
                              : duration;
+    if (element.staccato) text += "-.";
+    if (!element.words.empty()) text += (below ? "_\"" : "^\"") + element.words + "\"";
     if (element.tieToNext) text += "~";
     if (element.beam == Element::Beam::Begin) text += "[";
     if (element.beam == Element::Beam::End) text += "]";
@@ -77,7 +82,7 @@ void WriteVoice(std::ostringstream& out, const Score& score, std::size_t voice) 
             out << "      ";
             const auto& elements = bar.voices[voice].elements;
             for (std::size_t i = 0; i < elements.size(); ++i) {
-                out << (i > 0 ? " " : "") << ElementText(elements[i], section.BarTicks());
+                out << (i > 0 ? " " : "") << ElementText(elements[i], section.BarTicks(), place.place == 2);
             }
             out << " | % " << bar.number << "\n";
         }
@@ -124,7 +129,81 @@ void WriteGlobal(std::ostringstream& out, const Score& score) {
     out << "}\n";
 }
 
-// Tempo, section labels and bar numbers, which belong to the score once.
+// A spacer of so many ticks: "s4*3", "s4*1/2".
+std::string SpacerText(std::int64_t ticks) {
+    const std::int64_t common = std::gcd(ticks, std::int64_t{kTicksPerQuarter});
+    const std::int64_t quarters = ticks / common;
+    const std::int64_t parts = kTicksPerQuarter / common;
+    return "s4*" + std::to_string(quarters) + (parts == 1 ? "" : "/" + std::to_string(parts));
+}
+
+bool IsTempoMark(const Mark& mark) { return mark.kind == Mark::Kind::TempoWords; }
+bool IsDynamicsMark(const Mark& mark) { return !IsTempoMark(mark); }
+
+// What a mark writes after the spacer it starts with. A hairpin that ends in a dynamic needs
+// no sign of its own end.
+std::string MarkText(const Mark& mark, const std::vector<Mark>& atSameTime) {
+    switch (mark.kind) {
+        case Mark::Kind::Dynamic: return "\\" + mark.text;
+        case Mark::Kind::Crescendo: return "\\<";
+        case Mark::Kind::Diminuendo: return "\\>";
+        case Mark::Kind::HairpinEnd: {
+            const bool dynamicToo = std::any_of(atSameTime.begin(), atSameTime.end(), [](const Mark& other) {
+                return other.kind == Mark::Kind::Dynamic;
+            });
+            return dynamicToo ? "" : "\\!";
+        }
+        case Mark::Kind::TempoWords: return "^\\markup \\italic \"" + mark.text + "\"";
+    }
+    return {};
+}
+
+// A bar of spacers that carry the bar's marks of one kind at their starts.
+std::string MarkedBarText(const Bar& bar, std::int32_t barTicks, bool (*wanted)(const Mark&)) {
+    std::string text;
+    std::int32_t position = 0;
+    std::vector<Mark> atTime;
+    const auto flush = [&](std::int32_t until) {
+        if (until <= position && atTime.empty()) return;
+        if (!text.empty()) text += " ";
+        text += SpacerText(until - position);
+        for (const Mark& mark : atTime) text += MarkText(mark, atTime);
+        atTime.clear();
+        position = until;
+    };
+    for (const Mark& mark : bar.marks) {
+        if (!wanted(mark)) continue;
+        if (mark.start > position) flush(mark.start);
+        atTime.push_back(mark);
+    }
+    flush(barTicks);
+    return text;
+}
+
+bool HasMarks(const Bar& bar, bool (*wanted)(const Mark&)) {
+    return std::any_of(bar.marks.begin(), bar.marks.end(), wanted);
+}
+
+// The bars of a section as spacers carrying one kind of mark: runs of bars without any as one
+// spacer, each bar with some on its own.
+void WriteMarkedBars(std::ostringstream& out, const Section& section, bool (*wanted)(const Mark&)) {
+    std::size_t unmarked = 0;
+    const auto flushUnmarked = [&] {
+        if (unmarked > 0) out << "  s4*" << section.beatsPerBar << "*" << unmarked << "\n";
+        unmarked = 0;
+    };
+    for (const Bar& bar : section.bars) {
+        if (!HasMarks(bar, wanted)) {
+            ++unmarked;
+            continue;
+        }
+        flushUnmarked();
+        out << "  " << MarkedBarText(bar, section.BarTicks(), wanted) << " |\n";
+    }
+    flushUnmarked();
+}
+
+// Tempo, tempo words, section labels and bar numbers, which belong to the score once.
 void WriteMarks(std::ostringstream& out, const Score& score) {
     out << "marks = {\n";
     out << "  \\tempo 4 = " << score.beatsPerMinute << "\n";
@@ -135,10 +214,29 @@ void WriteMarks(std::ostringstream& out, const Score& score) {
             out << "  \\set Score.currentBarNumber = #" << section.bars.front().number << "\n";
         }
         if (!section.label.empty()) out << "  \\sectionLabel \"" << section.label << "\"\n";
-        out << "  s4*" << section.beatsPerBar << "*" << section.bars.size() << "\n";
+        WriteMarkedBars(out, section, IsTempoMark);
         nextNumber = section.bars.back().number + 1;
     }
     out << "}\n";
+}
+
+bool HasDynamics(const Score& score) {
+    for (const Section& section : score.sections) {
+        for (const Bar& bar : section.bars) {
+            if (HasMarks(bar, IsDynamicsMark)) return true;
+        }
+    }
+    return false;
+}
+
+// The dynamics and hairpins between the staves, where a piano score has them.
+void WriteDynamics(std::ostringstream& out, const Score& score) {
+    out << "  \\new Dynamics {\n";
+    std::ostringstream bars;
+    for (const Section& section : score.sections) WriteMarkedBars(bars, section, IsDynamicsMark);
+    std::istringstream lines(bars.str());
+    for (std::string line; std::getline(lines, line);) out << "  " << line << "\n";
+    out << "  }\n";
 }
 
 std::string Escaped(const std::string& text) {
@@ -187,6 +285,7 @@ std::string LilyPondWriter::Write(const Score& score, Page page) {
     out << "\\score {\n  \\new PianoStaff <<\n";
     std::ostringstream staves;
     WriteStaff(staves, score, 0);
+    if (HasDynamics(score)) WriteDynamics(staves, score);
     WriteStaff(staves, score, 1);
     std::istringstream lines(staves.str());
     for (std::string line; std::getline(lines, line);) out << "  " << line << "\n";

@@ -139,6 +139,7 @@ private:
             }
             const auto& elements = bar.voices[v].elements;
             for (std::size_t e = 0; e < elements.size(); ++e) {
+                if (v == 0) WriteMarks(bar, elements[e]);
                 WriteElement(elements, e, v, section.places[v]);
             }
         }
@@ -153,9 +154,43 @@ private:
         out_ << "    </measure>\n";
     }
 
+    // The marks of the bar that fall within an element of the first voice, written before it
+    // as a notation program reads them: a direction belongs to the note after it. A mark within
+    // the element is moved on by its offset. Dynamics and hairpins go below the treble staff,
+    // tempo words above it.
+    void WriteMarks(const Bar& bar, const Element& element) {
+        for (const Mark& mark : bar.marks) {
+            if (mark.start < element.start || mark.start >= element.start + element.ticks) continue;
+            const bool words = mark.kind == Mark::Kind::TempoWords;
+            out_ << "      <direction placement=\"" << (words ? "above" : "below") << "\">\n        <direction-type>\n";
+            switch (mark.kind) {
+                case Mark::Kind::Dynamic:
+                    out_ << "          <dynamics>\n            <" << mark.text << "/>\n          </dynamics>\n";
+                    break;
+                case Mark::Kind::Crescendo: out_ << "          <wedge type=\"crescendo\"/>\n"; break;
+                case Mark::Kind::Diminuendo: out_ << "          <wedge type=\"diminuendo\"/>\n"; break;
+                case Mark::Kind::HairpinEnd: out_ << "          <wedge type=\"stop\"/>\n"; break;
+                case Mark::Kind::TempoWords:
+                    out_ << "          <words font-style=\"italic\">" << Escaped(mark.text) << "</words>\n";
+                    break;
+            }
+            out_ << "        </direction-type>\n";
+            if (mark.start > element.start) out_ << "        <offset>" << mark.start - element.start << "</offset>\n";
+            out_ << "        <staff>1</staff>\n      </direction>\n";
+        }
+    }
+
     void WriteElement(const std::vector<Element>& elements, std::size_t index, std::size_t voice,
                       const VoicePlace& where) {
         const Element& element = elements[index];
+        if (!element.words.empty()) {
+            // The lower of two voices on a staff has its words under the staff.
+            out_ << "      <direction placement=\"" << (where.place == 2 ? "below" : "above")
+                 << "\">\n        <direction-type>\n"
+                 << "          <words>" << Escaped(element.words) << "</words>\n"
+                 << "        </direction-type>\n        <voice>" << voice + 1 << "</voice>\n"
+                 << "        <staff>" << where.staff + 1 << "</staff>\n      </direction>\n";
+        }
         const std::size_t notes = element.IsRest() ? 1 : element.pitches.size();
         for (std::size_t p = 0; p < notes; ++p) {
             out_ << "      <note>\n";
@@ -186,10 +221,11 @@ private:
             }
             out_ << "        <staff>" << where.staff + 1 << "</staff>\n";
             if (p == 0) WriteBeams(elements, index);
-            if (element.tiedFromPrevious || element.tieToNext) {
+            if (element.tiedFromPrevious || element.tieToNext || element.staccato) {
                 out_ << "        <notations>\n";
                 if (element.tiedFromPrevious) out_ << "          <tied type=\"stop\"/>\n";
                 if (element.tieToNext) out_ << "          <tied type=\"start\"/>\n";
+                if (element.staccato) out_ << "          <articulations>\n            <staccato/>\n          </articulations>\n";
                 out_ << "        </notations>\n";
             }
             out_ << "      </note>\n";

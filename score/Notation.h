@@ -31,6 +31,8 @@ struct Element {
     bool tieToNext = false;            // the sound goes on into the next element
     bool tiedFromPrevious = false;     // continues the sound of the element before
     bool wholeBarRest = false;
+    bool staccato = false;             // let go well before the next note of its voice
+    std::string words;                 // a direction to the player above the note ("pizz.")
     Beam beam = Beam::None;
 
     bool IsRest() const { return pitches.empty(); }
@@ -50,9 +52,22 @@ struct VoicePlace {
     bool operator==(const VoicePlace&) const = default;
 };
 
+// A mark of the whole piece at a point of a bar: a dynamic ("p") or the start or end of a
+// hairpin under the treble staff, or a tempo word ("rit.", "a tempo") above it.
+struct Mark {
+    enum class Kind { Dynamic, Crescendo, Diminuendo, HairpinEnd, TempoWords };
+
+    std::int32_t start = 0;  // ticks from the start of the bar
+    Kind kind = Kind::Dynamic;
+    std::string text;        // the dynamic or the words
+
+    bool operator==(const Mark&) const = default;
+};
+
 struct Bar {
     std::int32_t number = 0;          // the game's numbering
     std::vector<VoiceBar> voices;     // one per Score::channels, in the same order
+    std::vector<Mark> marks;          // in order of their starts
 };
 
 // A part of the piece with its own label, key and metre. A repeated section is written once,

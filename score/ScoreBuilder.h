@@ -17,11 +17,23 @@ namespace zamrit::score {
 //
 // Every list of the melody with notes (drum lists aside) is one voice: the first on the
 // treble staff, the second on the bass staff, every further one on the staff where it needs
-// the fewest ledger lines (a voice silent in a section stays put); two voices on one staff get their own stems. Notes that start
-// together in a voice form a chord. A note is written up to the next note of its voice; only
-// when it falls silent for a beat or more before that does it end where it stops sounding
-// (rounded up to an eighth, or a
-// sixteenth under a beat) and a rest follows. Starts are taken to the nearest 32nd.
+// the fewest ledger lines (a voice silent in a section stays put); two voices on one staff get
+// their own stems. Notes that start together in a voice form a chord. Starts are taken to the
+// nearest 32nd.
+//
+// A note is written up to the next note of its voice; only when it falls silent for a beat or
+// more before that does it end where it stops sounding (rounded up to an eighth, or a
+// sixteenth under a beat; a short note on a beat that sounds more than half of it as the
+// beat, one on an eighth that sounds less than an eighth as the eighth) and a rest follows.
+// A note that sounds at most 70 % of the way to the next one is detached: it is written as
+// its value, with a rest after it instead of a tie where its value would be tied on over a
+// beat or the bar line, and takes a staccato dot if that value is a beat or less. A voice
+// played on the pizzicato program (45) takes no dots; its first note reads "pizz.", the
+// first after it "arco".
+//
+// The marks of the performance: the melody's (the first voice's) dynamics from its channel
+// volume and typical velocity (DynamicMarks), and "rit." and "a tempo" from the tempo
+// (TempoMarks), each at its bar and beat.
 //
 // A key outside the written range C0 to B9 (the octaves 0 to 9 both formats name) is left
 // out, and one report says how many were.
