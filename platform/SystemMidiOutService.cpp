@@ -61,6 +61,11 @@ std::string SystemMidiOutService::Setting() const {
     return chosen_;
 }
 
+bool SystemMidiOutService::UsesBuiltInSynthesizer() const {
+    const std::string setting = Setting();
+    return setting.empty() || setting == "synth" || ArgumentOf(setting, "wav").has_value();
+}
+
 std::uint32_t SystemMidiOutService::DeviceCount() {
     if (Setting() == "none") return 0;
     return 1 + static_cast<std::uint32_t>(AlsaMidiOutput::PortNames().size());
