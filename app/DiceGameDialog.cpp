@@ -355,8 +355,9 @@ bool DiceGameDialog::SaveAsMidi(const QString& path) {
 
 namespace {
 
-// The release of the last notes, rendered after the end of the piece.
-constexpr std::uint32_t kWavTailMs = 1000;
+// The release of the last notes and the room's reverberation, rendered after the end of the
+// piece (as the command-line render does).
+constexpr std::uint32_t kWavTailMs = 2000;
 
 // The window's thread waits in real time while it serves its events, and leaves the render's
 // clock alone: only the player's own waits move it, so the piece renders as fast as the

@@ -2,6 +2,10 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
 
 #include "platform/MidiShortMessage.h"
 #include "platform/SoundFontFinder.h"
@@ -19,6 +23,14 @@ void SilenceFluidLog() {
     (void)silenced;
 }
 
+// An .sf3 font: its samples are Ogg Vorbis, unpacked as they are read.
+bool IsCompressed(const std::string& soundFont) {
+    std::string extension = std::filesystem::path(soundFont).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".sf3";
+}
+
 }  // namespace
 
 std::string FluidSynthEngine::FindSoundFont() { return SoundFontFinder().Best(); }
@@ -33,7 +45,7 @@ std::unique_ptr<FluidSynthEngine> FluidSynthEngine::Create(const std::string& so
     fluid_settings_t* settings = engine->settings_;
     fluid_settings_setnum(settings, "synth.sample-rate", kSampleRate);
     fluid_settings_setnum(settings, "synth.gain", kGain);
-    fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+    fluid_settings_setint(settings, "synth.dynamic-sample-loading", IsCompressed(soundFont) ? 1 : 0);
     fluid_settings_setint(settings, "synth.reverb.active", 1);
     fluid_settings_setnum(settings, "synth.reverb.room-size", kReverbRoomSize);
     fluid_settings_setnum(settings, "synth.reverb.damp", kReverbDamp);

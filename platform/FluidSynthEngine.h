@@ -32,8 +32,11 @@ public:
     static constexpr double kReverbLevel = 0.5;
 
     // The synthesizer with the SoundFont at soundFont; nullptr when the font can not be loaded
-    // or the synthesizer can not be made. Only the samples of the presets played are read
-    // into memory, as they are chosen.
+    // or the synthesizer can not be made. An .sf2 font is read whole at the load (FluidR3
+    // takes about 150 MB): read on demand, each preset's samples would be read when a program
+    // change chooses it, on the timer thread, and the first notes of every piece would come
+    // some 40 ms late. The samples of an .sf3 font are compressed and many times larger
+    // unpacked, so only those of the presets played are read, as they are chosen.
     static std::unique_ptr<FluidSynthEngine> Create(const std::string& soundFont);
     // The best General MIDI SoundFont of the machine (SoundFontFinder); empty when there is none.
     static std::string FindSoundFont();
