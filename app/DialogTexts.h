@@ -17,6 +17,8 @@ inline constexpr std::string_view kHelp = "Help";
 inline constexpr std::string_view kDance = "Dance";
 inline constexpr std::string_view kMinuetTrio = "Minuet / Trio";
 inline constexpr std::string_view kSumPlaceholder = "-";
+// Shown in place of the explanation while Play waits for the synthesizer's font.
+inline constexpr std::string_view kLoadingInstruments = "Loading instruments…";
 
 // String 101: the about item of the window menu.
 inline constexpr std::string_view kAboutMenuItem = "ZamritDiceGame のﾊﾞｰｼﾞｮﾝ情報(&A)...";

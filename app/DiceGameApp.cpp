@@ -40,7 +40,12 @@ bool DiceGameApp::InitInstance() {
         DiceGameDialog dialog(helpViewer);
         messageSink.SetOwner(&dialog);
         starting.reset();
-        QTimer::singleShot(0, &dialog, [&messageSink] { messageSink.ShowHeldLines(); });
+        QTimer::singleShot(0, &dialog, [&messageSink] {
+            // The window is up: the instruments load meanwhile, off the path of Play (and of a
+            // box the held lines may open).
+            DiceGameDialog::StartLoadingInstruments();
+            messageSink.ShowHeldLines();
+        });
         dialog.exec();  // closing stops any playback and waits for it
         messageSink.SetOwner(nullptr);
     }

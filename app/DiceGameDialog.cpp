@@ -17,6 +17,7 @@
 #include <QEventLoop>
 #include <QProgressDialog>
 #include <QSettings>
+#include <QTimer>
 
 #include "app/AboutDialog.h"
 #include "app/AppIcon.h"
@@ -38,6 +39,8 @@
 #include "platform/AtomicFileWriter.h"
 #include "platform/HelpViewer.h"
 #include "platform/ScopedReportBatch.h"
+#include "platform/SoundFontChoice.h"
+#include "platform/SynthEngineCache.h"
 #include "platform/SystemMidiOutService.h"
 #include "platform/TimerService.h"
 #include "platform/WaitHook.h"
@@ -75,7 +78,8 @@ DiceGameDialog::DiceGameDialog(HelpViewer& helpViewer, std::function<std::uint32
                                                   : std::string())),
       fileChooser_([this](const QString& suggested, const QString& filter) {
           return QFileDialog::getSaveFileName(this, QString(), suggested, filter);
-      }) {
+      }),
+      instrumentsLoading_([] { return SynthEngines().Loading(); }) {
     CreateControls();
     OnInitDialog();
     CreateMenuActions();
@@ -275,7 +279,32 @@ void DiceGameDialog::OnPlay() {
                                   Qt::QueuedConnection);
         return OnPlayFinished();
     };
+    ShowLoadingWhileItLasts();
     MusicPlayer::Play(std::move(sequence), std::move(completion), std::move(observer), trimmedTicks);
+}
+
+void DiceGameDialog::ShowLoadingWhileItLasts() {
+    // The player's open of the device waits for the font, while the window is served: the
+    // explanation says why nothing sounds yet, until the font is there.
+    if (!instrumentsLoading_ || !instrumentsLoading_()) return;
+    explanationText_->setText(Text(texts::kLoadingInstruments));
+    if (loadingTimer_ == nullptr) {
+        loadingTimer_ = new QTimer(this);
+        loadingTimer_->setInterval(50);
+        connect(loadingTimer_, &QTimer::timeout, this, [this] {
+            if (instrumentsLoading_()) return;
+            loadingTimer_->stop();
+            explanationText_->setText(Text(texts::kExplanation));
+        });
+    }
+    loadingTimer_->start();
+}
+
+void DiceGameDialog::StartLoadingInstruments() {
+    // Quietly: a font that can not be had is said by Play, with every output tried.
+    if (!SystemMidiOutputs().UsesBuiltInSynthesizer()) return;
+    const SoundFontChoice::Result font = ProcessSoundFont().Resolve();
+    if (font.problem.empty()) SynthEngines().Preload(font.path);
 }
 
 void DiceGameDialog::HighlightBar(std::uint32_t playback, int bar) {
@@ -326,8 +355,9 @@ bool DiceGameDialog::SaveAsMidi(const QString& path) {
 
 namespace {
 
-// The release of the last notes, rendered after the end of the piece.
-constexpr std::uint32_t kWavTailMs = 1000;
+// The release of the last notes and the room's reverberation, rendered after the end of the
+// piece (as the command-line render does).
+constexpr std::uint32_t kWavTailMs = 2000;
 
 // The window's thread waits in real time while it serves its events, and leaves the render's
 // clock alone: only the player's own waits move it, so the piece renders as fast as the
@@ -449,6 +479,7 @@ void DiceGameDialog::CreateMenuActions() {
 namespace {
 
 constexpr const char* kOutputKey = "output";
+constexpr const char* kSoundFontKey = "soundFont";
 
 QSettings GameSettings() { return QSettings(QStringLiteral("zamrit-dice-game"), QStringLiteral("ZamritDiceGame")); }
 
@@ -470,12 +501,34 @@ void DiceGameDialog::ApplySavedOutput() {
     const bool unset = !saved.isValid() || (saved.typeId() == QMetaType::QString && value.empty());
     if (unset || IsMenuChoice(value)) {
         SystemMidiOutputs().SetChosenOutput(value);
+    } else {
+        SystemMidiOutputs().SetChosenOutput("");
+        const std::string shown = saved.typeId() == QMetaType::QString ? value : saved.toStringList().join(QLatin1Char(',')).toStdString();
+        ShowErrorMessage("The saved output \"" + shown + "\" in " + settings.fileName().toStdString() +
+                         " is not one the Output menu chooses (synth or alsa:PORT): it is ignored.");
+    }
+    ApplySavedSoundFont(settings);
+}
+
+void DiceGameDialog::ApplySavedSoundFont(const QSettings& settings) {
+    // Only a SoundFont file that is there is taken; the best one installed plays otherwise.
+    const QVariant saved = settings.value(kSoundFontKey);
+    ProcessSoundFont().SetMenuChoice("");
+    if (!saved.isValid()) return;
+    const bool isText = saved.typeId() == QMetaType::QString;
+    const std::string font = saved.toString().toStdString();
+    if (isText && font.empty()) return;
+    const std::filesystem::path path(font);
+    std::error_code error;
+    const bool isFont = isText && (path.extension() == ".sf2" || path.extension() == ".sf3");
+    if (isFont && std::filesystem::is_regular_file(path, error)) {
+        ProcessSoundFont().SetMenuChoice(font);
         return;
     }
-    SystemMidiOutputs().SetChosenOutput("");
-    const std::string shown = saved.typeId() == QMetaType::QString ? value : saved.toStringList().join(QLatin1Char(',')).toStdString();
-    ShowErrorMessage("The saved output \"" + shown + "\" in " + settings.fileName().toStdString() +
-                     " is not one the Output menu chooses (synth or alsa:PORT): it is ignored.");
+    const std::string shown = isText ? font : saved.toStringList().join(QLatin1Char(',')).toStdString();
+    ShowErrorMessage("The saved SoundFont \"" + shown + "\" in " + settings.fileName().toStdString() +
+                     (isFont ? " no longer exists" : " is not a SoundFont file (.sf2 or .sf3)") +
+                     ": it is ignored, and the best one installed is played.");
 }
 
 void DiceGameDialog::RefreshOutputMenu() {
@@ -505,6 +558,40 @@ void DiceGameDialog::RefreshOutputMenu() {
         connect(item, &QAction::triggered, this, [setting] {
             SystemMidiOutputs().SetChosenOutput(setting);
             GameSettings().setValue(kOutputKey, QString::fromStdString(setting));
+            StartLoadingInstruments();
+        });
+    }
+    AddSoundFontItems();
+}
+
+void DiceGameDialog::AddSoundFontItems() {
+    // The built-in synthesizer's fonts, best first, by file name; the one it plays is marked.
+    outputMenu_->addSeparator();
+    const std::optional<std::string> fromEnvironment = SoundFontChoice::EnvironmentSetting();
+    if (fromEnvironment) {
+        QAction* note = outputMenu_->addAction(
+            QStringLiteral("Instruments chosen by %1=%2")
+                .arg(QString::fromUtf8(SoundFontChoice::kVariable), QString::fromStdString(*fromEnvironment)));
+        note->setEnabled(false);
+    }
+    const std::vector<std::string> fonts = ProcessSoundFont().Finder().Fonts();
+    if (fonts.empty()) {
+        outputMenu_->addAction(QStringLiteral("No SoundFont installed (fluid-soundfont-gm has one)"))->setEnabled(false);
+        return;
+    }
+    const std::string inUse = ProcessSoundFont().Resolve().path;
+    auto* group = new QActionGroup(outputMenu_);
+    for (const std::string& font : fonts) {
+        const QString name = QString::fromStdString(std::filesystem::path(font).filename().string());
+        QAction* item = outputMenu_->addAction(QStringLiteral("Instruments: ") + name);
+        item->setCheckable(true);
+        item->setChecked(font == inUse);
+        item->setEnabled(!fromEnvironment);
+        item->setActionGroup(group);
+        connect(item, &QAction::triggered, this, [font] {
+            ProcessSoundFont().SetMenuChoice(font);
+            GameSettings().setValue(kSoundFontKey, QString::fromStdString(font));
+            StartLoadingInstruments();
         });
     }
 }

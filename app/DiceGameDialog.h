@@ -18,6 +18,8 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QSettings;
+class QTimer;
 
 namespace zamrit {
 
@@ -69,9 +71,16 @@ public:
     // The Output submenu; its items are made anew each time it opens.
     QMenu& OutputMenu() const { return *outputMenu_; }
     void RefreshOutputMenu();
-    // The output chosen in the Output menu, kept across runs; applied to the system's MIDI
-    // outputs at start (ZAMRIT_MIDI_OUT, when set, still wins).
+    // The output and the SoundFont chosen in the Output menu, kept across runs; applied to the
+    // system's MIDI outputs at start (ZAMRIT_MIDI_OUT and ZAMRIT_SOUNDFONT, when set, still win).
     static void ApplySavedOutput();
+    // Starts loading the built-in synthesizer's font on a thread of its own, when the output
+    // in force plays it, so that Play finds it ready.
+    static void StartLoadingInstruments();
+    // Whether the synthesizer's font is still loading (SynthEngines().Loading() by default):
+    // a press of Play meanwhile shows "Loading instruments…" until it is done, while the
+    // player's open of the device waits for the font.
+    void SetInstrumentsLoading(std::function<bool()> loading) { instrumentsLoading_ = std::move(loading); }
 
     // The folders Play looks in for the measure files, in order (MeasureFolder::Candidates of
     // the program's folder by default).
@@ -127,6 +136,9 @@ private:
     // Marks the bar heard in the platform's highlight colour (kNoBar: none); a call left
     // over from an earlier press of Play changes nothing.
     void HighlightBar(std::uint32_t playback, int bar);
+    void ShowLoadingWhileItLasts();
+    static void ApplySavedSoundFont(const QSettings& settings);
+    void AddSoundFontItems();
     void OnInitDialog();
     void SetItemText(int id, std::string_view text);
     void SetItemInt(int id, std::int32_t value);
@@ -146,6 +158,8 @@ private:
     std::vector<std::filesystem::path> measureFolders_;
     FileChooser fileChooser_;
     std::function<void(int)> nowPlayingListener_;
+    std::function<bool()> instrumentsLoading_;
+    QTimer* loadingTimer_ = nullptr;
     int nowPlayingBar_ = kNoBar;
     std::uint32_t playback_ = 0;  // counts the presses of Play
 

@@ -9,6 +9,7 @@
 #include "cli/StopSignals.h"
 #include "midiout/MusicPlayer.h"
 #include "midiout/SequencerState.h"
+#include "platform/SoundFontChoice.h"
 #include "platform/TimerService.h"
 #include "platform/WaitHook.h"
 
@@ -18,11 +19,12 @@ namespace {
 constexpr std::uint32_t kPollMs = 100;
 constexpr std::chrono::seconds kProgressEvery{1};
 
-int RunPlay(const SourceOptions& source) {
+int RunPlay(const SourceOptions& source, const std::string& soundFont) {
     if (const auto error = source.UsageError()) {
         std::cerr << "zamrit-dice play: " << *error << '\n';
         return kExitUsage;
     }
+    if (!soundFont.empty()) ProcessSoundFont().SetOption(soundFont);
     StopSignals signals;
     const SourcePiece piece = source.Build();
     if (signals.Received() != 0) return signals.ExitStatus();
@@ -65,10 +67,14 @@ int RunPlay(const SourceOptions& source) {
 
 void RegisterPlayCommand(CLI::App& app, CommandAction& action) {
     auto source = std::make_shared<SourceOptions>();
+    auto soundFont = std::make_shared<std::string>();
     CLI::App* command = app.add_subcommand("play", "Play a piece in real time on the MIDI mapper (ZAMRIT_MIDI_OUT)");
     source->AddTo(*command);
-    command->callback([&action, source] {
-        action = [source](RecordingMessageSink&) { return RunPlay(*source); };
+    command->add_option("--sound-font", *soundFont,
+                        "The SoundFont (.sf2, .sf3) the built-in synthesizer plays, instead of ZAMRIT_SOUNDFONT or "
+                        "the best one installed");
+    command->callback([&action, source, soundFont] {
+        action = [source, soundFont](RecordingMessageSink&) { return RunPlay(*source, *soundFont); };
     });
 }
 

@@ -13,6 +13,7 @@
 #include "cli/StopSignals.h"
 #include "midiout/MusicPlayer.h"
 #include "platform/MidiOutService.h"
+#include "platform/SoundFontChoice.h"
 #include "platform/TimerService.h"
 #include "platform/WaitHook.h"
 #include "platform/WavRenderService.h"
@@ -20,13 +21,14 @@
 namespace zamrit {
 namespace {
 
-// The release of the last notes heard before the device is reset.
-constexpr std::uint32_t kTailMs = 1000;
+// The release of the last notes and the room's reverberation, heard before the device is reset.
+constexpr std::uint32_t kTailMs = 2000;
 constexpr std::uint32_t kPollMs = 10;
 
 struct RenderOptions {
     SourceOptions source;
     std::string outputPath;
+    std::string soundFont;
 };
 
 // The waits of the main thread let real time pass and leave the render's clock alone: only
@@ -45,6 +47,7 @@ int RunRender(const RenderOptions& options, RecordingMessageSink& reports) {
     const SourcePiece piece = options.source.Build();
     if (signals.Received() != 0) return signals.ExitStatus();
 
+    if (!options.soundFont.empty()) ProcessSoundFont().SetOption(options.soundFont);
     ManualClock clock;
     TimerService timers(clock);
     ScopedTimerService installedTimers(timers);
@@ -69,7 +72,10 @@ int RunRender(const RenderOptions& options, RecordingMessageSink& reports) {
     player.WaitUntilIdle();
 
     const double seconds = std::chrono::duration<double>(clock.Now().time_since_epoch()).count();
+    const std::string soundFont = service.SoundFont();
     nlohmann::ordered_json summary{{"output", options.outputPath},
+                                   {"soundFont", soundFont.empty() ? nlohmann::ordered_json(nullptr)
+                                                                   : nlohmann::ordered_json(soundFont)},
                                    {"rendered", completed && service.Written()},
                                    {"seconds", seconds},
                                    {"stoppedBy", signals.Received() != 0 ? nlohmann::ordered_json(signals.Name())
@@ -86,6 +92,8 @@ void RegisterRenderCommand(CLI::App& app, CommandAction& action) {
     CLI::App* command = app.add_subcommand("render", "Render a piece with the built-in synthesizer into a WAV file");
     options->source.AddTo(*command);
     command->add_option("-o,--output", options->outputPath, "The WAV file to write")->required();
+    command->add_option("--sound-font", options->soundFont,
+                        "The SoundFont (.sf2, .sf3) to play, instead of ZAMRIT_SOUNDFONT or the best one installed");
     command->callback([&action, options] {
         action = [options](RecordingMessageSink& reports) { return RunRender(*options, reports); };
     });

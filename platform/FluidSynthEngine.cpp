@@ -3,16 +3,15 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
-#include <system_error>
-#include <vector>
+
 
 #include "platform/MidiShortMessage.h"
+#include "platform/SoundFontFinder.h"
 
 namespace zamrit {
 namespace {
-
-constexpr const char* kSoundFontFolder = "/usr/share/sounds/sf2";
 
 void SilenceFluidLog() {
     static const bool silenced = [] {
@@ -24,42 +23,36 @@ void SilenceFluidLog() {
     (void)silenced;
 }
 
-bool MentionsGm(const std::filesystem::path& path) {
-    std::string name = path.filename().string();
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return name.find("GM") != std::string::npos;
+// An .sf3 font: its samples are Ogg Vorbis, unpacked as they are read.
+bool IsCompressed(const std::string& soundFont) {
+    std::string extension = std::filesystem::path(soundFont).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".sf3";
 }
 
 }  // namespace
 
-std::string FluidSynthEngine::FindSoundFont() {
-    const std::filesystem::path folder(kSoundFontFolder);
-    std::error_code error;
-    if (std::filesystem::exists(folder / "default-GM.sf2", error)) {
-        return (folder / "default-GM.sf2").string();
-    }
-    std::vector<std::filesystem::path> candidates;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        if (entry.path().extension() == ".sf2" && MentionsGm(entry.path())) {
-            candidates.push_back(entry.path());
-        }
-    }
-    if (candidates.empty()) return {};
-    return std::min_element(candidates.begin(), candidates.end())->string();
-}
+std::string FluidSynthEngine::FindSoundFont() { return SoundFontFinder().Best(); }
 
-std::unique_ptr<FluidSynthEngine> FluidSynthEngine::Create() {
+std::unique_ptr<FluidSynthEngine> FluidSynthEngine::Create(const std::string& soundFont) {
     SilenceFluidLog();
-    const std::string soundFont = FindSoundFont();
     if (soundFont.empty()) return nullptr;
 
     std::unique_ptr<FluidSynthEngine> engine(new FluidSynthEngine());
     engine->settings_ = new_fluid_settings();
     if (engine->settings_ == nullptr) return nullptr;
-    fluid_settings_setnum(engine->settings_, "synth.sample-rate", kSampleRate);
-    fluid_settings_setnum(engine->settings_, "synth.gain", kGain);
-    engine->synth_ = new_fluid_synth(engine->settings_);
+    fluid_settings_t* settings = engine->settings_;
+    fluid_settings_setnum(settings, "synth.sample-rate", kSampleRate);
+    fluid_settings_setnum(settings, "synth.gain", kGain);
+    fluid_settings_setint(settings, "synth.dynamic-sample-loading", IsCompressed(soundFont) ? 1 : 0);
+    fluid_settings_setint(settings, "synth.reverb.active", 1);
+    fluid_settings_setnum(settings, "synth.reverb.room-size", kReverbRoomSize);
+    fluid_settings_setnum(settings, "synth.reverb.damp", kReverbDamp);
+    fluid_settings_setnum(settings, "synth.reverb.width", kReverbWidth);
+    fluid_settings_setnum(settings, "synth.reverb.level", kReverbLevel);
+    fluid_settings_setint(settings, "synth.chorus.active", 0);
+    engine->synth_ = new_fluid_synth(settings);
     if (engine->synth_ == nullptr) return nullptr;
     if (fluid_synth_sfload(engine->synth_, soundFont.c_str(), 1) == FLUID_FAILED) return nullptr;
     return engine;
@@ -103,6 +96,11 @@ bool FluidSynthEngine::PlayExclusive(std::span<const std::uint8_t> message) {
 }
 
 bool FluidSynthEngine::AllNotesOff() { return fluid_synth_all_notes_off(synth_, -1) == FLUID_OK; }
+
+void FluidSynthEngine::Reset() {
+    fluid_synth_all_sounds_off(synth_, -1);
+    fluid_synth_system_reset(synth_);
+}
 
 void FluidSynthEngine::Render(std::span<std::int16_t> frames) {
     const int count = static_cast<int>(frames.size() / 2);

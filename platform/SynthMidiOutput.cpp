@@ -24,15 +24,21 @@ fluid_audio_driver_t* OpenAudioDriver(FluidSynthEngine& engine) {
 
 }  // namespace
 
-std::unique_ptr<SynthMidiOutput> SynthMidiOutput::Open() {
-    std::unique_ptr<FluidSynthEngine> engine = FluidSynthEngine::Create();
-    if (engine == nullptr) return nullptr;
+std::unique_ptr<SynthMidiOutput> SynthMidiOutput::Open(const std::string& soundFont, std::string* problem) {
+    SynthEngineCache::Loan engine = SynthEngines().Lend(soundFont);
+    if (!engine) {
+        if (problem != nullptr) *problem = "FluidSynth can not load the SoundFont " + soundFont;
+        return nullptr;
+    }
     fluid_audio_driver_t* driver = OpenAudioDriver(*engine);
-    if (driver == nullptr) return nullptr;
+    if (driver == nullptr) {
+        if (problem != nullptr) *problem = "no audio output answered (tried PipeWire, PulseAudio and ALSA)";
+        return nullptr;
+    }
     return std::unique_ptr<SynthMidiOutput>(new SynthMidiOutput(std::move(engine), driver));
 }
 
-SynthMidiOutput::SynthMidiOutput(std::unique_ptr<FluidSynthEngine> engine, fluid_audio_driver_t* driver)
+SynthMidiOutput::SynthMidiOutput(SynthEngineCache::Loan engine, fluid_audio_driver_t* driver)
     : engine_(std::move(engine)), driver_(driver) {}
 
 SynthMidiOutput::~SynthMidiOutput() { Close(); }
@@ -51,6 +57,8 @@ bool SynthMidiOutput::Close() {
     if (driver_ == nullptr) return false;
     delete_fluid_audio_driver(driver_);
     driver_ = nullptr;
+    // The audio thread has stopped: the engine can go back for the next output.
+    engine_.Return();
     return true;
 }
 

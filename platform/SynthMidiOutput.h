@@ -1,9 +1,11 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/FluidSynthEngine.h"
 #include "platform/MidiOutput.h"
+#include "platform/SynthEngineCache.h"
 
 namespace zamrit {
 
@@ -11,8 +13,10 @@ namespace zamrit {
 // PulseAudio, else ALSA, whichever answers first.
 class SynthMidiOutput final : public MidiOutput {
 public:
-    // nullptr when there is no SoundFont or no audio output answers.
-    static std::unique_ptr<SynthMidiOutput> Open();
+    // The process's engine for the SoundFont at the resolved path soundFont (loaded once, see
+    // SynthEngineCache); nullptr, with the reason in `problem`, when the font can not be
+    // loaded or no audio output answers.
+    static std::unique_ptr<SynthMidiOutput> Open(const std::string& soundFont, std::string* problem = nullptr);
     ~SynthMidiOutput() override;
 
     bool SendShort(std::uint32_t packed) override;
@@ -21,9 +25,9 @@ public:
     bool Close() override;
 
 private:
-    SynthMidiOutput(std::unique_ptr<FluidSynthEngine> engine, fluid_audio_driver_t* driver);
+    SynthMidiOutput(SynthEngineCache::Loan engine, fluid_audio_driver_t* driver);
 
-    std::unique_ptr<FluidSynthEngine> engine_;
+    SynthEngineCache::Loan engine_;
     fluid_audio_driver_t* driver_;
 };
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/AlsaMidiOutput.h"
-#include "platform/FluidSynthEngine.h"
+#include "platform/SoundFontChoice.h"
 #include "platform/LogMidiOutput.h"
 #include "platform/SynthMidiOutput.h"
 #include "platform/TimerService.h"
@@ -61,6 +61,11 @@ std::string SystemMidiOutService::Setting() const {
     return chosen_;
 }
 
+bool SystemMidiOutService::UsesBuiltInSynthesizer() const {
+    const std::string setting = Setting();
+    return setting.empty() || setting == "synth" || ArgumentOf(setting, "wav").has_value();
+}
+
 std::uint32_t SystemMidiOutService::DeviceCount() {
     if (Setting() == "none") return 0;
     return 1 + static_cast<std::uint32_t>(AlsaMidiOutput::PortNames().size());
@@ -81,16 +86,15 @@ std::unique_ptr<MidiOutput> SystemMidiOutService::Open(std::int32_t id) {
 }
 
 std::unique_ptr<MidiOutput> SystemMidiOutService::OpenSynth() {
-    auto synth = SynthMidiOutput::Open();
-    if (synth != nullptr) return synth;
-    if (FluidSynthEngine::FindSoundFont().empty()) {
-        Failed("the built-in synthesizer (synth)",
-               "no General MIDI SoundFont in /usr/share/sounds/sf2 (the package fluid-soundfont-gm has one)");
-    } else {
-        Failed("the built-in synthesizer (synth)",
-               "no audio output answered (tried PipeWire, PulseAudio and ALSA)");
+    const SoundFontChoice::Result font = ProcessSoundFont().Resolve();
+    if (!font.problem.empty()) {
+        Failed("the built-in synthesizer (synth)", font.problem);
+        return nullptr;
     }
-    return nullptr;
+    std::string why;
+    auto synth = SynthMidiOutput::Open(font.path, &why);
+    if (synth == nullptr) Failed("the built-in synthesizer (synth)", why);
+    return synth;
 }
 
 std::unique_ptr<MidiOutput> SystemMidiOutService::OpenMapper(const std::string& setting) {
@@ -100,8 +104,13 @@ std::unique_ptr<MidiOutput> SystemMidiOutService::OpenMapper(const std::string& 
     if (setting.empty() || setting == "synth") return OpenSynth();
     if (auto path = ArgumentOf(setting, "wav")) {
         // On a manual clock nothing paces the file: it grows as the clock is moved.
+        const SoundFontChoice::Result font = ProcessSoundFont().Resolve();
+        if (!font.problem.empty()) {
+            Failed(named, font.problem);
+            return nullptr;
+        }
         std::string why;
-        auto wav = WavMidiOutput::Open(*path, !CurrentTimerService().IsManual(), &why);
+        auto wav = WavMidiOutput::Open(*path, font.path, !CurrentTimerService().IsManual(), &why);
         if (wav == nullptr) Failed(named, "the WAV file " + *path + " can not be written: " + why);
         return wav;
     }

@@ -32,6 +32,8 @@ public:
     static std::optional<std::string> EnvironmentSetting();
     // The setting in force ("" means the built-in synthesizer).
     std::string Setting() const;
+    // Whether the output in force plays the built-in synthesizer (synth or wav:PATH).
+    bool UsesBuiltInSynthesizer() const;
 
     std::uint32_t DeviceCount() override;
     std::unique_ptr<MidiOutput> Open(std::int32_t id) override;

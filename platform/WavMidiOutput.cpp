@@ -13,13 +13,13 @@ constexpr std::chrono::milliseconds kPacingInterval{20};
 
 }  // namespace
 
-std::unique_ptr<WavMidiOutput> WavMidiOutput::Open(const std::string& path, bool paced, std::string* problem,
-                                                   KeepFile keep, Closed closed) {
+std::unique_ptr<WavMidiOutput> WavMidiOutput::Open(const std::string& path, const std::string& soundFont, bool paced,
+                                                   std::string* problem, KeepFile keep, Closed closed) {
     std::string why;
-    std::unique_ptr<FluidSynthEngine> engine = FluidSynthEngine::Create();
+    SynthEngineCache::Loan engine = SynthEngines().Lend(soundFont);
     std::unique_ptr<WavFileWriter> writer;
-    if (engine == nullptr) {
-        why = "no General MIDI SoundFont in /usr/share/sounds/sf2 for the built-in synthesizer";
+    if (!engine) {
+        why = "FluidSynth can not load the SoundFont " + soundFont;
     } else {
         writer = WavFileWriter::Create(path, FluidSynthEngine::kSampleRate, 2, &why);
     }
@@ -34,7 +34,7 @@ std::unique_ptr<WavMidiOutput> WavMidiOutput::Open(const std::string& path, bool
     return output;
 }
 
-WavMidiOutput::WavMidiOutput(std::string path, std::unique_ptr<FluidSynthEngine> engine,
+WavMidiOutput::WavMidiOutput(std::string path, SynthEngineCache::Loan engine,
                              std::unique_ptr<WavFileWriter> writer, ClockTime opened, KeepFile keep, Closed closed)
     : path_(std::move(path)), engine_(std::move(engine)), writer_(std::move(writer)), opened_(opened),
       buffer_(kFramesPerRender * 2), keep_(std::move(keep)), onClosed_(std::move(closed)) {}
@@ -93,6 +93,11 @@ bool WavMidiOutput::Close() {
     }
     stop_.notify_all();
     if (pacer_.joinable()) pacer_.join();
+    {
+        // Nothing renders any more: the engine goes back for the next output.
+        std::lock_guard lock(mutex_);
+        engine_.Return();
+    }
     const bool keep = !keep_ || keep_();
     const bool written = writer_->Finish(keep);
     {

@@ -11,6 +11,7 @@
 #include "platform/FluidSynthEngine.h"
 #include "platform/ManualClock.h"
 #include "platform/MidiOutput.h"
+#include "platform/SynthEngineCache.h"
 #include "platform/WavFileWriter.h"
 
 namespace zamrit {
@@ -30,10 +31,12 @@ public:
     // Told at the close whether the file is in its place, and if not why ("" when not kept).
     using Closed = std::function<void(bool written, const std::string& problem)>;
 
-    // nullptr, with the reason in `problem` when one is given, when there is no SoundFont or
-    // the file can not be created.
-    static std::unique_ptr<WavMidiOutput> Open(const std::string& path, bool paced, std::string* problem = nullptr,
-                                               KeepFile keep = {}, Closed closed = {});
+    // The process's engine for the SoundFont at the resolved path soundFont (loaded once, see
+    // SynthEngineCache); nullptr, with the reason in `problem` when one is given, when the
+    // font can not be loaded or the file can not be created.
+    static std::unique_ptr<WavMidiOutput> Open(const std::string& path, const std::string& soundFont, bool paced,
+                                               std::string* problem = nullptr, KeepFile keep = {},
+                                               Closed closed = {});
     ~WavMidiOutput() override;
 
     bool SendShort(std::uint32_t packed) override;
@@ -43,7 +46,7 @@ public:
     std::string Problem() const override;
 
 private:
-    WavMidiOutput(std::string path, std::unique_ptr<FluidSynthEngine> engine, std::unique_ptr<WavFileWriter> writer,
+    WavMidiOutput(std::string path, SynthEngineCache::Loan engine, std::unique_ptr<WavFileWriter> writer,
                   ClockTime opened, KeepFile keep, Closed closed);
     void RenderUntilNow();  // with mutex_ held
     void Pace();
@@ -51,7 +54,7 @@ private:
     const std::string path_;
     mutable std::mutex mutex_;
     std::condition_variable stop_;
-    std::unique_ptr<FluidSynthEngine> engine_;
+    SynthEngineCache::Loan engine_;
     std::unique_ptr<WavFileWriter> writer_;
     const ClockTime opened_;
     std::vector<std::int16_t> buffer_;

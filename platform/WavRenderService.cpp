@@ -1,14 +1,24 @@
 #include "platform/WavRenderService.h"
 
 #include "platform/MessageSink.h"
+#include "platform/SoundFontChoice.h"
 #include "platform/WavMidiOutput.h"
 
 namespace zamrit {
 
 std::unique_ptr<MidiOutput> WavRenderService::Open(std::int32_t) {
+    const SoundFontChoice::Result font = ProcessSoundFont().Resolve();
+    if (!font.problem.empty()) {
+        SetProblem(font.problem);
+        return nullptr;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        soundFont_ = font.path;
+    }
     std::string why;
     std::unique_ptr<MidiOutput> output = WavMidiOutput::Open(
-        path_, false, &why, keepFile_, [this](bool written, const std::string& problem) {
+        path_, font.path, false, &why, keepFile_, [this](bool written, const std::string& problem) {
             written_ = written;
             if (!problem.empty()) SetProblem("The WAV file " + path_ + " could not be written: " + problem);
         });
@@ -23,6 +33,11 @@ std::unique_ptr<MidiOutput> WavRenderService::Open(std::int32_t) {
 void WavRenderService::ExplainOpenFailure() {
     const std::string problem = Problem();
     if (!problem.empty()) CurrentMessageSink().Show(problem);
+}
+
+std::string WavRenderService::SoundFont() const {
+    std::lock_guard lock(mutex_);
+    return soundFont_;
 }
 
 std::string WavRenderService::Problem() const {

@@ -29,6 +29,8 @@ public:
     bool Opened() const { return opened_; }
     // Whether the finished file is in its place.
     bool Written() const { return written_; }
+    // The resolved path of the SoundFont the render plays; empty before the open or when none.
+    std::string SoundFont() const;
     // Why the file could not be opened or written; empty when nothing failed.
     std::string Problem() const;
 
@@ -41,6 +43,7 @@ private:
     std::atomic<bool> written_{false};
     mutable std::mutex mutex_;
     std::string problem_;
+    std::string soundFont_;
 };
 
 }  // namespace zamrit

@@ -8,7 +8,7 @@ packages=(
   cmake g++ clang libclang-rt-14-dev pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcli11-dev
-  qt6-base-dev libfluidsynth-dev timgm6mb-soundfont librtmidi-dev libasound2-dev
+  qt6-base-dev libfluidsynth-dev fluid-soundfont-gm timgm6mb-soundfont librtmidi-dev libasound2-dev
   fonts-ipafont-gothic fp-utils libchm-dev librsvg2-bin midicsv
   lilypond
 )

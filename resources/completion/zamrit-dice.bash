@@ -35,6 +35,10 @@ _zamrit_dice()
             _filedir
             return
             ;;
+        --sound-font)
+            _filedir '@(sf2|sf3)'
+            return
+            ;;
     esac
 
     if [[ -z $command ]]; then
@@ -47,8 +51,8 @@ _zamrit_dice()
         throw) options="--form --seed" ;;
         dump) options="--voice-type" ;;
         midi) options="$source_options --start --end -o --output" ;;
-        play) options="$source_options" ;;
-        render) options="$source_options -o --output" ;;
+        play) options="$source_options --sound-font" ;;
+        render) options="$source_options -o --output --sound-font" ;;
         score) options="$source_options --format -o --output" ;;
     esac
 

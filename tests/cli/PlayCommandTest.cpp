@@ -94,6 +94,42 @@ TEST_F(PlayCommandTest, RendersTheMeasureIntoAWavFile) {
     EXPECT_GT(std::sqrt(sum / static_cast<double>(samples.size())), 100.0);
 }
 
+// The font of a render: --sound-font over ZAMRIT_SOUNDFONT over the best one installed, named
+// in the summary as the file it is; a font that is not there is said, and nothing is rendered
+// with another.
+TEST_F(PlayCommandTest, RenderPlaysTheFontChosenAndSaysAMissingOne) {
+    const std::string small = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+    if (!std::filesystem::exists(small)) GTEST_SKIP() << small << " is not installed";
+    std::filesystem::create_symlink(small, directory_ / "linked.sf2");
+    const std::string missing = (directory_ / "missing.sf2").string();
+    const struct {
+        std::string variable;  // ZAMRIT_SOUNDFONT, "" for unset
+        std::string option;
+        nlohmann::json soundFont;
+        std::vector<std::string> reports;
+    } cases[] = {
+        {"", "linked.sf2", small, {}},
+        {missing, "linked.sf2", small, {}},
+        {"linked.sf2", "", small, {}},
+        {"", missing, nullptr,
+         {"MDCT07000001 Can not open Midi device!", "The SoundFont " + missing + " (--sound-font) does not exist."}},
+        {missing, "", nullptr,
+         {"MDCT07000001 Can not open Midi device!",
+          "The SoundFont " + missing + " (ZAMRIT_SOUNDFONT=" + missing + ") does not exist."}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.variable + " / " + c.option);
+        if (c.variable.empty()) ::unsetenv("ZAMRIT_SOUNDFONT");
+        else ::setenv("ZAMRIT_SOUNDFONT", c.variable.c_str(), 1);
+        const auto run = Run("render piece.dat -o piece.wav" + (c.option.empty() ? "" : " --sound-font " + c.option), "none");
+        ::unsetenv("ZAMRIT_SOUNDFONT");
+        const auto summary = nlohmann::json::parse(run.out);
+        EXPECT_EQ(summary["soundFont"], c.soundFont);
+        EXPECT_EQ(summary["rendered"], c.soundFont != nullptr);
+        EXPECT_EQ(summary["reports"], c.reports);
+    }
+}
+
 // Starts the tool in the background, sends it `signal` once `ready` (a shell test) holds,
 // and gives its exit status; standard output goes to out.json.
 int RunUntilSignal(const std::filesystem::path& directory, const std::string& args,

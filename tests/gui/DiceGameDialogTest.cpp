@@ -17,6 +17,7 @@
 #include "app/DialogUnits.h"
 #include "gui/ModalWatcher.h"
 #include "platform/HelpViewer.h"
+#include "platform/SoundFontChoice.h"
 #include "platform/SystemMidiOutService.h"
 #include "support/RecordedReports.h"
 
@@ -238,7 +239,10 @@ TEST_F(DiceGameDialogTest, OutputMenuChoosesKeepsAndYieldsToTheEnvironment) {
     EXPECT_EQ(items[0]->text(), QStringLiteral("&Built-in synthesizer"));
     EXPECT_TRUE(items[0]->isChecked());
     EXPECT_TRUE(items[0]->isEnabled());
-    for (int i = 1; i < items.size(); ++i) EXPECT_TRUE(items[i]->text().startsWith(QStringLiteral("ALSA: ")));
+    // The ports, up to the fonts' separator.
+    for (int i = 1; i < items.size() && !items[i]->isSeparator(); ++i) {
+        EXPECT_TRUE(items[i]->text().startsWith(QStringLiteral("ALSA: ")));
+    }
 
     items[0]->trigger();
     EXPECT_EQ(SystemMidiOutputs().Setting(), "synth");
@@ -262,6 +266,60 @@ TEST_F(DiceGameDialogTest, OutputMenuChoosesKeepsAndYieldsToTheEnvironment) {
     }
     SystemMidiOutputs().SetChosenOutput("");
     std::filesystem::remove_all(settings);
+}
+
+// The Output menu lists the synthesizer's fonts found, best first, by file name, and marks the
+// one played; a choice is kept across runs, and read back only while it is a font file that is
+// there (one message otherwise, and the best font plays).
+TEST_F(DiceGameDialogTest, OutputMenuListsTheFontsAndKeepsOnlyAFontThatIsThere) {
+    const auto folder = std::filesystem::temp_directory_path() / ("zamrit-saved-font-" + std::to_string(::getpid()));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(folder.string()));
+    ::unsetenv(SoundFontChoice::kVariable);
+    const std::vector<std::string> fonts = ProcessSoundFont().Finder().Fonts();
+    if (fonts.size() < 2) GTEST_SKIP() << "fewer than two General MIDI SoundFonts installed";
+
+    dialog_.RefreshOutputMenu();
+    std::vector<QAction*> items;
+    for (QAction* item : dialog_.OutputMenu().actions()) {
+        if (item->text().startsWith(QStringLiteral("Instruments: "))) items.push_back(item);
+    }
+    ASSERT_EQ(items.size(), fonts.size());
+    for (std::size_t i = 0; i < fonts.size(); ++i) {
+        EXPECT_EQ(items[i]->text().toStdString(), "Instruments: " + std::filesystem::path(fonts[i]).filename().string());
+        EXPECT_EQ(items[i]->isChecked(), i == 0);
+    }
+    items.back()->trigger();
+    EXPECT_EQ(ProcessSoundFont().Resolve().path, fonts.back());
+    ProcessSoundFont().SetMenuChoice("");
+    {
+        testing::RecordedReports reports;
+        DiceGameDialog::ApplySavedOutput();  // the next run
+        EXPECT_EQ(ProcessSoundFont().Resolve().path, fonts.back());
+        EXPECT_TRUE(reports.Lines().empty());
+    }
+
+    const struct {
+        std::string saved;
+        std::string said;
+    } damaged[] = {
+        {(folder / "gone.sf2").string(), "no longer exists"},
+        {"/etc/passwd", "is not a SoundFont file (.sf2 or .sf3)"},
+    };
+    for (const auto& c : damaged) {
+        QSettings settings(QStringLiteral("zamrit-dice-game"), QStringLiteral("ZamritDiceGame"));
+        settings.setValue(QStringLiteral("soundFont"), QString::fromStdString(c.saved));
+        settings.sync();
+        testing::RecordedReports reports;
+        DiceGameDialog::ApplySavedOutput();
+        EXPECT_EQ(ProcessSoundFont().Resolve().path, fonts.front()) << c.saved;
+        ASSERT_EQ(reports.Lines().size(), 1U) << c.saved;
+        EXPECT_NE(reports.Lines()[0].find('"' + c.saved + "\" in " + settings.fileName().toStdString() + " " + c.said),
+                  std::string::npos)
+            << reports.Lines()[0];
+    }
+    ProcessSoundFont().SetMenuChoice("");
+    SystemMidiOutputs().SetChosenOutput("");
+    std::filesystem::remove_all(folder);
 }
 
 // The settings file is anybody's to edit: only what the Output menu stores (the synthesizer or

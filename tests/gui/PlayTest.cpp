@@ -1,3 +1,4 @@
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -138,6 +139,31 @@ TEST_F(PlayTest, PlayIsDisabledUntilAfterThePieceAndCreateMeanwhileChangesOnlyTh
     EXPECT_EQ(expected.size(), 24u);
     EXPECT_EQ(ReadLines(log_).back().substr(ReadLines(log_).back().find(' ') + 1), "close");
     EXPECT_EQ(PlaybackHandoff::Instance().TakeMelody(), nullptr);  // the completion destroyed it
+    EXPECT_TRUE(reports.Lines().empty());
+}
+
+// A press of Play while the instruments load says so where the explanation stands, and the
+// explanation comes back once they are there; a press when they are ready changes nothing.
+TEST_F(PlayTest, PlayWhileTheInstrumentsLoadShowsItUntilTheyAreThere) {
+    testing::RecordedReports reports;
+    auto& explanation = *qobject_cast<QLabel*>(dialog_->Item(DiceGameDialog::kExplanationId));
+    const QString explained = explanation.text();
+    std::atomic<bool> loading{true};
+    dialog_->SetInstrumentsLoading([&loading] { return loading.load(); });
+
+    QTest::mouseClick(&Button(DiceGameDialog::kPlayId), Qt::LeftButton);
+    EXPECT_EQ(explanation.text(), QStringLiteral("Loading instruments…"));
+    QTest::qWait(200);
+    EXPECT_EQ(explanation.text(), QStringLiteral("Loading instruments…"));
+    loading = false;
+    QTRY_COMPARE_WITH_TIMEOUT(explanation.text(), explained, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(Button(DiceGameDialog::kPlayId).isEnabled(), 15000);
+    MusicPlayer::Instance().WaitUntilIdle();
+
+    QTest::mouseClick(&Button(DiceGameDialog::kPlayId), Qt::LeftButton);
+    EXPECT_EQ(explanation.text(), explained);
+    QTRY_VERIFY_WITH_TIMEOUT(Button(DiceGameDialog::kPlayId).isEnabled(), 15000);
+    MusicPlayer::Instance().WaitUntilIdle();
     EXPECT_TRUE(reports.Lines().empty());
 }
 
