@@ -22,7 +22,7 @@ public:
     static constexpr int kSampleRate = 44100;
     // FluidSynth's default gain of 0.2 is very quiet for a GM SoundFont; this level keeps a
     // few voices of the dice pieces loud without clipping.
-    static constexpr double kGain = 0.7;
+    static constexpr double kGain = 1.2;
     // The room: FluidSynth's reverberator set as a small hall for chamber music, the tail of a
     // minuet's last chord dying away in about 1.1-1.6 s (60 dB, with FluidR3). Chorus stays
     // off: it blurs the strings' intonation.

@@ -58,7 +58,7 @@ const std::vector<double> kClosingStrainArch{-2.0, -0.5, 1.0, -1.0, -1.0, 1.0, 2
 // Bars 4 and 12 rest on the dominant, bar 8 on G as a new tonic, bar 16 on C.
 const MeasureStyle kMinuet{
     "MN", 4, 0xC3, 48, 120, 3, 60, 11, {G4, 81}, {36, 55}, {52, 67}, Accompaniment::Waltz,
-    {kViolin, kCello, kViola}, {56, 54, 50}, {54, 54, 54}, {80, 92, 85},
+    {kViolin, kCello, kViola}, {56, 54, 50}, {52, 40, 40}, {80, 92, 85},
     {
         {I, E5, Move, 0},    {V7, F5, Move, 0},   {I, E5, Move, 0},    {V, D5, Half, 0},
         {I, E5, Move, 0},    {vi, E5, Move, 0},   {V7ofV, Fs5, Move, 7}, {IinV, G5, Close, 7},
@@ -71,7 +71,7 @@ const MeasureStyle kMinuet{
 // to the tonic at the end.
 const MeasureStyle kTrio{
     "TR", 4, 0xC3, 48, 120, 3, 65, 6, {F4, 81}, {36, 55}, {52, 70}, Accompaniment::Sustained,
-    {kFlute, kStrings, kStrings}, {54, 50, 46}, {57, 51, 47}, {95, 98, 98},
+    {kFlute, kStrings, kStrings}, {54, 50, 46}, {55, 44, 40}, {95, 98, 98},
     {
         {I, C5, Move, 0},    {V7, Bb4, Move, 0},  {I, A4, Move, 0},    {V, G4, Half, 0},
         {I, A4, Move, 0},    {vi, F5, Move, 0},   {V7ofV, D5, Move, 7}, {IinV, C5, Close, 7},
@@ -84,7 +84,7 @@ const MeasureStyle kTrio{
 // own bar 1 or on to the second part, which closes in G.
 const MeasureStyle kDanceFirst{
     "DA", 5, 0xC4, 96, 132, 2, 67, 11, {G4, 86}, {38, 57}, {55, 71}, Accompaniment::March,
-    {kViolin, kPizzicato, kPizzicato}, {56, 54, 52}, {51, 55, 55}, {65, 50, 50},
+    {kViolin, kPizzicato, kPizzicato}, {56, 54, 52}, {51, 39, 39}, {65, 50, 50},
     {
         {I, D5, Move, 0},    {V7, C5, Move, 0},   {I, B4, Move, 0},    {V, A4, Half, 0},
         {I, B4, Move, 0},    {vi, G5, Move, 0},   {V7ofV, E5, Move, 7}, {IinV, D5, Close, 7},
@@ -93,7 +93,7 @@ const MeasureStyle kDanceFirst{
 
 const MeasureStyle kDanceSecond{
     "DB", 5, 0xC4, 96, 132, 2, 67, 11, {G4, 86}, {38, 57}, {55, 71}, Accompaniment::March,
-    {kViolin, kPizzicato, kPizzicato}, {56, 54, 52}, {51, 55, 55}, {65, 50, 50},
+    {kViolin, kPizzicato, kPizzicato}, {56, 54, 52}, {51, 39, 39}, {65, 50, 50},
     {
         {V7, C5, Move, 0},   {I, B4, Move, 0},    {IV, E5, Move, 0},   {V, D5, Half, 0},
         {I, D5, Move, 0},    {IV, E5, Move, 0},   {V7, Fs5, Move, 0},  {I, G5, Close, 0},
