@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """The loudness and the room of a rendered piece, from its WAV file alone.
 
-    tools/sound-figures.py PIECE.wav [SECTION_START_SECONDS ...]
+    tools/sound-figures.py PIECE.wav [--midi PIECE.mid] [SECTION_START_SECONDS ...]
 
 Prints the RMS level of the whole piece and of each section (a section runs from its start to
 the next one's, the first from 0), the peak, and the reverberation time of the final chord's
 tail: the energy decay curve (backward-integrated squared signal) from where the last chord
-is let go (the steepest fall of the last four seconds), its slope between -5 and -25 dB extrapolated to 60 dB (T20), and where the
+is let go (the last note-off of the piece's MIDI file, `zamrit-dice midi ... -o PIECE.mid`;
+without it the steepest fall of the last four seconds), its slope between -5 and -25 dB extrapolated to 60 dB (T20), and where the
 tail is long enough the time it takes to fall 60 dB itself. Standard library only.
 """
 import array
@@ -51,9 +52,57 @@ def tail_start(levels):
     return max(falls)[1] - 1
 
 
-def reverberation(samples, rate):
-    levels = envelope(samples, rate)
-    start = tail_start(levels) * int(rate * WINDOW_SECONDS)
+def variable_length(data, at):
+    value = 0
+    while True:
+        byte = data[at]
+        at += 1
+        value = value << 7 | byte & 0x7F
+        if byte < 0x80:
+            return value, at
+
+
+def last_note_off(path):
+    """Seconds from the start to the last note-off of a one-track or merged MIDI file."""
+    data = open(path, "rb").read()
+    division = int.from_bytes(data[12:14], "big")
+    events, at = [], 14
+    while at + 8 <= len(data):
+        end = at + 8 + int.from_bytes(data[at + 4:at + 8], "big")
+        at, tick, running = at + 8, 0, 0
+        while at < end:
+            delta, at = variable_length(data, at)
+            tick += delta
+            if data[at] in (0xF0, 0xF7, 0xFF):
+                kind = data[at + 1] if data[at] == 0xFF else None
+                length, body = variable_length(data, at + (2 if kind is not None else 1))
+                if kind == 0x51:
+                    events.append((tick, "tempo", int.from_bytes(data[body:body + 3], "big")))
+                at = body + length
+                continue
+            if data[at] & 0x80:
+                running, at = data[at], at + 1
+            size = 1 if running & 0xF0 in (0xC0, 0xD0) else 2
+            if running & 0xF0 == 0x80 or (running & 0xF0 == 0x90 and data[at + 1] == 0):
+                events.append((tick, "off", 0))
+            at += size
+        at = end
+    seconds, last_tick, tempo, released = 0.0, 0, 500000, 0.0
+    for tick, kind, value in sorted(events, key=lambda e: e[0]):
+        seconds += (tick - last_tick) * tempo / division / 1e6
+        last_tick = tick
+        if kind == "tempo":
+            tempo = value
+        else:
+            released = seconds
+    return released
+
+
+def reverberation(samples, rate, release=None):
+    if release is None:
+        start = tail_start(envelope(samples, rate)) * int(rate * WINDOW_SECONDS)
+    else:
+        start = int(release * rate)
     tail = samples[start:]
     remaining, decay = 0.0, [0.0] * len(tail)
     for i in range(len(tail) - 1, -1, -1):
@@ -73,8 +122,12 @@ def reverberation(samples, rate):
 def main():
     if len(sys.argv) < 2:
         sys.exit(__doc__)
+    arguments = sys.argv[2:]
+    release = None
+    if len(arguments) >= 2 and arguments[0] == "--midi":
+        release, arguments = last_note_off(arguments[1]), arguments[2:]
     samples, rate = read_mono(sys.argv[1])
-    starts = [0.0] + [float(s) for s in sys.argv[2:]]
+    starts = [0.0] + [float(s) for s in arguments]
     ends = starts[1:] + [len(samples) / rate]
     peak = max(abs(s) for s in samples)
     print(f"length {len(samples) / rate:.2f} s, RMS {rms_db(samples):.1f} dBFS, "
@@ -83,7 +136,7 @@ def main():
         for number, (begin, end) in enumerate(zip(starts, ends), 1):
             part = samples[int(begin * rate):int(end * rate)]
             print(f"section {number} ({begin:.2f}-{end:.2f} s): RMS {rms_db(part):.1f} dBFS")
-    start, t20, t60 = reverberation(samples, rate)
+    start, t20, t60 = reverberation(samples, rate, release)
     print(f"final tail from {start:.2f} s: T20 {t20:.2f} s" if t20 else "final tail: too short to measure",
           f", to -60 dB {t60:.2f} s" if t60 else ", does not reach -60 dB before the end", sep="")
 
