@@ -3,8 +3,10 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cctype>
 #include <filesystem>
+#include <vector>
 
 
 #include "platform/MidiShortMessage.h"
@@ -100,6 +102,26 @@ bool FluidSynthEngine::AllNotesOff() { return fluid_synth_all_notes_off(synth_, 
 void FluidSynthEngine::Reset() {
     fluid_synth_all_sounds_off(synth_, -1);
     fluid_synth_system_reset(synth_);
+    DrainRoom();
+}
+
+void FluidSynthEngine::DrainRoom() {
+    // A system reset leaves the reverberator's delay lines as they were: the next piece would
+    // start in the last one's tail. With every voice off, the tail is rendered away (about a
+    // millisecond of work for a second of sound) until it has died under 16-bit resolution.
+    constexpr int kBlockFrames = 4096;
+    constexpr int kMostBlocks = 10 * kSampleRate / kBlockFrames;
+    constexpr float kInaudible = 1.0f / 65536.0f;
+    std::vector<float> left(kBlockFrames);
+    std::vector<float> right(kBlockFrames);
+    for (int block = 0; block < kMostBlocks; ++block) {
+        fluid_synth_write_float(synth_, kBlockFrames, left.data(), 0, 1, right.data(), 0, 1);
+        const auto loudest = [](const std::vector<float>& samples) {
+            return std::abs(*std::max_element(samples.begin(), samples.end(),
+                                              [](float a, float b) { return std::abs(a) < std::abs(b); }));
+        };
+        if (loudest(left) < kInaudible && loudest(right) < kInaudible) return;
+    }
 }
 
 void FluidSynthEngine::Render(std::span<std::int16_t> frames) {

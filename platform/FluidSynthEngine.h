@@ -60,6 +60,8 @@ public:
 
 private:
     FluidSynthEngine() = default;
+    // Renders the room's tail away, with every voice off, until it is inaudible.
+    void DrainRoom();
 
     fluid_settings_t* settings_ = nullptr;
     fluid_synth_t* synth_ = nullptr;
