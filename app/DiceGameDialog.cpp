@@ -213,27 +213,9 @@ std::optional<std::filesystem::path> DiceGameDialog::FindMeasures() {
     return folder;
 }
 
-std::unique_ptr<MobileData> DiceGameDialog::ComposeThrownPiece(const std::filesystem::path& folder,
-                                                               std::vector<std::int64_t>* barEnds) const {
-    auto melody = std::make_unique<MobileData>(static_cast<std::int32_t>(kPieceCapacity));
-    MFiData piece(kPieceVoiceType, kPieceCapacity);
-    BarEnds ends = formCombo_->currentIndex() != 0
-                       ? ComposeMinuetTrio(dice_.firstDie, dice_.secondDie, piece, folder)
-                       : ComposeDance(dice_.firstDie, dice_.secondDie, piece, folder);
-    piece.ToMobileData(*melody);
-    if (barEnds != nullptr) *barEnds = std::move(ends);
-    return melody;
+ThrownPiece DiceGameDialog::ComposeThrownPiece(const std::filesystem::path& folder) const {
+    return ThrownPiece::FromThrow(PieceFormFromIndex(formCombo_->currentIndex()), dice_, folder);
 }
-
-namespace {
-
-constexpr std::int64_t kSequenceDivision = 96;
-
-std::int32_t PieceEnd(const MobileData& melody) {
-    return ClampToInt32(static_cast<std::int64_t>(melody.MeasureLength()) * melody.MeasureCount());
-}
-
-}  // namespace
 
 void DiceGameDialog::OnPlay() {
     const ScopedReportBatch oneBox;
@@ -243,16 +225,12 @@ void DiceGameDialog::OnPlay() {
     handoff.thePlayButton = playButton_;
     playButton_->setEnabled(false);
 
-    std::vector<std::int64_t> barEnds;
-    std::unique_ptr<MobileData> melody = ComposeThrownPiece(*folder, &barEnds);
-    const std::int32_t end = PieceEnd(*melody);
+    ThrownPiece piece = ComposeThrownPiece(*folder);
     std::int32_t trimmedTicks = 0;
-    std::unique_ptr<MidiF0Data> sequence = melody->MakeSequence(0, end, &trimmedTicks);
+    std::unique_ptr<MidiF0Data> sequence = piece.melody->MakeSequence(0, piece.endTick, &trimmedTicks);
     // The sequence counts 96 ticks to the quarter note; the bars were measured in the melody's.
-    if (melody->timeBase > 0 && melody->timeBase != kSequenceDivision) {
-        for (auto& barEnd : barEnds) barEnd = barEnd * kSequenceDivision / melody->timeBase;
-    }
-    handoff.SetMelody(std::move(melody));
+    BarEnds barEnds = piece.BarEndsInSequenceTicks();
+    handoff.SetMelody(std::move(piece.melody));
     if (sequence == nullptr) {
         playButton_->setEnabled(true);
         handoff.TakeMelody().reset();
@@ -342,8 +320,8 @@ QString DiceGameDialog::SuggestedName() const {
 bool DiceGameDialog::SaveAsMidi(const QString& path) {
     const auto folder = FindMeasures();
     if (!folder) return false;
-    std::unique_ptr<MobileData> melody = ComposeThrownPiece(*folder);
-    std::unique_ptr<MidiF0Data> sequence = melody->MakeSequence(0, PieceEnd(*melody));
+    const ThrownPiece piece = ComposeThrownPiece(*folder);
+    std::unique_ptr<MidiF0Data> sequence = piece.melody->MakeSequence(0, piece.endTick);
     if (sequence == nullptr) return false;
     // The file is written beside its place and put there only when complete: a failed write
     // leaves an existing file as it was.
@@ -377,10 +355,9 @@ bool DiceGameDialog::SaveAsWav(const QString& path) {
     if (!folder) return false;
     if (!MusicPlayer::Instance().IsIdle()) OnStop();  // the render needs the player
 
-    std::vector<std::int64_t> barEnds;
-    std::unique_ptr<MobileData> melody = ComposeThrownPiece(*folder, &barEnds);
+    const ThrownPiece piece = ComposeThrownPiece(*folder);
     std::int32_t trimmedTicks = 0;
-    std::unique_ptr<MidiF0Data> sequence = melody->MakeSequence(0, PieceEnd(*melody), &trimmedTicks);
+    std::unique_ptr<MidiF0Data> sequence = piece.melody->MakeSequence(0, piece.endTick, &trimmedTicks);
     if (sequence == nullptr) return false;
     std::int64_t totalTicks = trimmedTicks;
     for (const auto& event : sequence->track->Events()) totalTicks += event.delta;

@@ -14,6 +14,7 @@
 #include "app/DiceState.h"
 #include "app/DialogTemplate.h"
 #include "app/RuntimeRandom.h"
+#include "app/ThrownPiece.h"
 
 class QComboBox;
 class QLabel;
@@ -41,8 +42,6 @@ public:
     static constexpr std::uint32_t kCloseCommand = 0xF060;
     static constexpr std::uint32_t kMinimizeCommand = 0xF020;
     static constexpr std::uint32_t kRestoreCommand = 0xF120;
-    static constexpr std::int32_t kPieceVoiceType = 4;
-    static constexpr std::uint32_t kPieceCapacity = 0x60000;
     static constexpr int kNoBar = -1;
 
     // The ids of the 32 bar labels, in bar order.
@@ -131,8 +130,7 @@ private:
     void UpdateScore();
     void StopPlayback();
     std::optional<std::filesystem::path> FindMeasures();
-    std::unique_ptr<MobileData> ComposeThrownPiece(const std::filesystem::path& folder,
-                                                   std::vector<std::int64_t>* barEnds = nullptr) const;
+    ThrownPiece ComposeThrownPiece(const std::filesystem::path& folder) const;
     // Marks the bar heard in the platform's highlight colour (kNoBar: none); a call left
     // over from an earlier press of Play changes nothing.
     void HighlightBar(std::uint32_t playback, int bar);

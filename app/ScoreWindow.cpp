@@ -14,9 +14,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "app/Composition.h"
+#include "app/ThrownPiece.h"
 #include "melody/MobileData.h"
-#include "mfi/MFiData.h"
 #include "platform/AtomicFileWriter.h"
 #include "score/LilyPondProgram.h"
 #include "score/LilyPondWriter.h"
@@ -26,8 +25,6 @@
 namespace zamrit {
 namespace {
 
-constexpr std::int32_t kPieceVoiceType = 4;
-constexpr std::int32_t kPieceCapacity = 0x60000;
 // Pixels per inch of the engraving at zoom 1: a 32-bar piece is about as wide as a screen.
 constexpr int kResolution = 90;
 constexpr double kZoomStep = 1.25;
@@ -107,12 +104,8 @@ QRect ScoreWindow::PlaceBeside(const QRect& frame, const QRect& screen, const QS
 }
 
 void ScoreWindow::ShowPiece(PieceForm form, const DiceState& dice, const std::filesystem::path& folder) {
-    MobileData melody(kPieceCapacity);
-    {
-        MFiData piece(kPieceVoiceType, kPieceCapacity);
-        ComposePiece(form, dice, piece, folder);
-        piece.ToMobileData(melody);
-    }
+    const ThrownPiece piece = ThrownPiece::FromThrow(form, dice, folder);
+    const MobileData& melody = *piece.melody;
     layout_ = score::ScoreLayout::ForForm(form);
     if (const auto refusal = score::ScoreBuilder::Refusal(melody, layout_)) {
         lilyPondText_.clear();

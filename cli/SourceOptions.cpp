@@ -2,27 +2,20 @@
 
 #include <ctime>
 
-#include "app/Composition.h"
 #include "app/DiceState.h"
 #include "app/RuntimeRandom.h"
+#include "app/ThrownPiece.h"
 #include "cli/FormOption.h"
-#include "melody/TickMath.h"
-#include "mfi/MFiData.h"
 
 namespace zamrit {
 namespace {
 
-// Every melody buffer and list of the game has this capacity.
-constexpr std::int32_t kCapacity = 0x60000;
-constexpr std::int32_t kComposedVoiceType = 4;
-
 bool Given(const CLI::Option* option) { return option != nullptr && option->count() > 0; }
 
-SourcePiece Transfer(const MFiData& melodyFile) {
+SourcePiece FromThrown(ThrownPiece thrown) {
     SourcePiece piece;
-    piece.melody = std::make_unique<MobileData>(kCapacity);
-    melodyFile.ToMobileData(*piece.melody);
-    piece.endTick = ClampToInt32(static_cast<std::int64_t>(piece.melody->MeasureLength()) * piece.melody->MeasureCount());
+    piece.melody = std::move(thrown.melody);
+    piece.endTick = thrown.endTick;
     return piece;
 }
 
@@ -49,13 +42,11 @@ std::optional<PieceForm> SourceOptions::Form() const {
 }
 
 SourcePiece SourceOptions::Build() const {
-    if (Given(fileOption_)) {
-        return Transfer(*LoadMelodyFile(file_, kComposedVoiceType));
-    }
-    MFiData composed(kComposedVoiceType, kCapacity);
+    if (Given(fileOption_)) return FromThrown(ThrownPiece::FromFile(file_));
     if (Given(measuresOption_)) {
-        BarEnds ends = AppendMeasures(measures_, composed);
-        SourcePiece piece = Transfer(composed);
+        ThrownPiece thrown = ThrownPiece::FromMeasures(measures_);
+        BarEnds ends = std::move(thrown.barEnds);
+        SourcePiece piece = FromThrown(std::move(thrown));
         piece.barEnds = std::move(ends);
         return piece;
     }
@@ -64,8 +55,7 @@ SourcePiece SourceOptions::Build() const {
     RuntimeRandom random(seed);
     DiceState dice;
     dice.Throw(form_, random);
-    ComposePiece(form_, dice, composed);
-    SourcePiece piece = Transfer(composed);
+    SourcePiece piece = FromThrown(ThrownPiece::FromThrow(form_, dice));
     piece.seed = seed;
     return piece;
 }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "app/MeasureOrder.h"
+#include "app/ThrownPiece.h"
 #include "mfi/MFiData.h"
 #include "support/MeasureFiles.h"
 #include "support/RecordedReports.h"
@@ -95,6 +96,23 @@ TEST_F(CompositionTest, ADanceJoinsTwentyFourAndAMissingMeasureIsLeftOut) {
     EXPECT_THAT(reports.Lines(), ElementsAre(missing, "GENE01000007 Cant open file!"));
     names.erase(names.begin() + 20);
     EXPECT_EQ(TrackZero(piece), Joined(names));
+}
+
+// The game, the score window and the tool take one piece: a throw and its measure files named
+// one by one give the same melody, bar ends and end tick.
+TEST_F(CompositionTest, AThrownPieceIsTheSameAsItsMeasuresGivenInOrder) {
+    const DiceState dice = Thrown(PieceForm::MinuetTrio, 3);
+    const std::vector<std::string> names = MeasureOrder(PieceForm::MinuetTrio, dice);
+    ASSERT_TRUE(testing::WriteMeasureFiles(".", names));
+
+    const ThrownPiece thrown = ThrownPiece::FromThrow(PieceForm::MinuetTrio, dice);
+    const ThrownPiece listed = ThrownPiece::FromMeasures(names);
+    ASSERT_EQ(thrown.barEnds.size(), 32u);
+    EXPECT_EQ(thrown.barEnds.front(), 288);  // each fixture measure is a 3/4 bar at 96 ticks
+    EXPECT_EQ(thrown.barEnds, listed.barEnds);
+    EXPECT_EQ(thrown.endTick, ThrownPiece::EndTickOf(*thrown.melody));
+    EXPECT_EQ(thrown.endTick, listed.endTick);
+    EXPECT_EQ(thrown.BarEndsInSequenceTicks(), thrown.barEnds);
 }
 
 // The library's lines say what was wrong; the composition adds after them which file it was,
